@@ -1,0 +1,9 @@
+#pragma once
+
+namespace DarAdoMain {
+
+// Shows the terminal window and runs the receive loop until the window goes.
+// Returns the program's exit status.
+int Main();
+
+} // namespace DarAdoMain

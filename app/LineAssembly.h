@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Gathers received characters into lines. A line ends at CR or LF; a second
+// line-end character right after the first belongs to the same line end, so
+// CR LF, LF CR, CR CR and LF LF each end one line. Control characters other
+// than CR and LF are dropped.
+class LineAssembly {
+public:
+    // A character that would make the pending text longer than this first
+    // sends the pending text out as a line of its own, so that a device that never ends its lines cannot
+    // grow it without end.
+    static constexpr std::size_t PENDING_LIMIT = 4096;
+
+    using LineSink = std::function<void(std::u16string_view line)>;
+
+    // Walks the text and hands every completed line to the sink.
+    void Walk(std::u16string_view text, const LineSink& sink);
+
+    std::u16string PendingLine;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "LineAssembly.h"
+
+class DeviceLink;
+class FrmCom3;
+
+// The program's only loop: window events, a short sleep, one read of the
+// device, and the received characters turned into lines in the receive area.
+class ReceiveLoop {
+public:
+    static constexpr int SLEEP_MS = 1;
+    static constexpr int READ_TIMEOUT_MS = 10;
+
+    ReceiveLoop(FrmCom3& window, DeviceLink& link);
+
+    // Runs one cycle; false once the window has gone and the run is over.
+    bool RunCycle();
+    // Runs cycles until the window has gone.
+    void Run();
+
+    LineAssembly Lines;
+
+private:
+    FrmCom3& window_;
+    DeviceLink& link_;
+};

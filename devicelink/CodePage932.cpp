@@ -1,0 +1,134 @@
+#include "CodePage932.h"
+
+#include <bit>
+#include <cerrno>
+#include <iconv.h>
+#include <vector>
+
+namespace {
+
+const char* Utf16Name()
+{
+    return std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+}
+
+iconv_t Open(const char* to, const char* from)
+{
+    return iconv_open(to, from);
+}
+
+bool IsOpen(iconv_t cd)
+{
+    return cd != reinterpret_cast<iconv_t>(-1);
+}
+
+// Encodes one character (one unit, or a surrogate pair) and reports how many
+// bytes it took; 0 when it has no code.
+std::size_t EncodeOne(iconv_t cd, std::u16string_view text, std::size_t& consumed, char out[4])
+{
+    consumed = (text.size() > 1 && text[0] >= 0xD800 && text[0] <= 0xDBFF) ? 2 : 1;
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
+    std::size_t inLeft = consumed * sizeof(char16_t);
+    char* outPtr = out;
+    std::size_t outLeft = 4;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
+        return 0;
+    return static_cast<std::size_t>(outPtr - out);
+}
+
+template <typename Accept> bool EncodeEach(std::u16string_view text, Accept accept)
+{
+    iconv_t cd = Open("CP932", Utf16Name());
+    if (!IsOpen(cd))
+        return false;
+    bool whole = true;
+    while (!text.empty() && whole) {
+        std::size_t consumed = 0;
+        char bytes[4];
+        std::size_t length = EncodeOne(cd, text, consumed, bytes);
+        whole = accept(std::string_view(bytes, length));
+        text.remove_prefix(consumed);
+    }
+    iconv_close(cd);
+    return whole;
+}
+
+} // namespace
+
+Cp932Decoder::Cp932Decoder() : converter_(Open(Utf16Name(), "CP932")) {}
+
+Cp932Decoder::~Cp932Decoder()
+{
+    if (IsOpen(static_cast<iconv_t>(converter_)))
+        iconv_close(static_cast<iconv_t>(converter_));
+}
+
+std::u16string Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t length)
+{
+    std::vector<char> input;
+    input.reserve(length + 1);
+    if (pendingLead_)
+        input.push_back(static_cast<char>(*pendingLead_));
+    input.insert(input.end(), bytes, bytes + length);
+    pendingLead_.reset();
+
+    // A byte never yields more than one UTF-16 unit.
+    std::u16string text(input.size(), u'\0');
+    auto cd = static_cast<iconv_t>(converter_);
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    char* out = reinterpret_cast<char*>(text.data());
+    std::size_t outLeft = text.size() * sizeof(char16_t);
+    while (inLeft > 0) {
+        if (!IsOpen(cd)) {
+            // Without a converter only ASCII can be trusted.
+            auto b = static_cast<std::uint8_t>(*in);
+            *reinterpret_cast<char16_t*>(out) = b < 0x80 ? b : REPLACEMENT_CHARACTER;
+            ++in, --inLeft, out += sizeof(char16_t), outLeft -= sizeof(char16_t);
+            continue;
+        }
+        if (iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1))
+            break;
+        if (errno == EINVAL && inLeft == 1 && IsCp932LeadByte(static_cast<std::uint8_t>(*in))) {
+            pendingLead_ = static_cast<std::uint8_t>(*in);
+            break;
+        }
+        // Not valid here: replace one byte and go on with the next, so that a
+        // lead byte never swallows the CR or LF after it.
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        *reinterpret_cast<char16_t*>(out) = REPLACEMENT_CHARACTER;
+        ++in, --inLeft, out += sizeof(char16_t), outLeft -= sizeof(char16_t);
+    }
+    text.resize((reinterpret_cast<char16_t*>(out) - text.data()));
+    return text;
+}
+
+std::string EncodeCp932(std::u16string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size());
+    bool converted = EncodeEach(text, [&bytes](std::string_view code) {
+        bytes.append(code.empty() ? std::string_view("?") : code);
+        return true;
+    });
+    if (!converted)
+        for (char16_t c : text)
+            bytes.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return bytes;
+}
+
+std::optional<std::string> EncodeCp932SingleBytes(std::u16string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size());
+    bool whole = EncodeEach(text, [&bytes](std::string_view code) {
+        if (code.size() != 1)
+            return false;
+        bytes.append(code);
+        return true;
+    });
+    if (!whole)
+        return std::nullopt;
+    return bytes;
+}

@@ -1,0 +1,115 @@
+#include "DemoDevice.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr std::size_t WRITTEN_LIMIT = 4096; // packets kept for tests to look at
+
+} // namespace
+
+bool DemoDevice::Selects(const std::string& deviceId) const
+{
+    std::size_t first = deviceId.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return false;
+    std::string word = deviceId.substr(first, deviceId.find_last_not_of(' ') - first + 1);
+    return word.size() == 4 && std::equal(word.begin(), word.end(), "demo", [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
+std::int32_t DemoDevice::Fail(std::uint32_t code)
+{
+    lastError_ = code;
+    return 0;
+}
+
+std::int32_t DemoDevice::MPUSBGetDeviceCount(const std::string& deviceId)
+{
+    return plugged_ && Selects(deviceId) ? 1 : 0;
+}
+
+PipeHandle DemoDevice::MPUSBOpen(std::int32_t instance, const std::string& deviceId,
+                                 const std::string& endpoint, std::int32_t direction,
+                                 std::int32_t /*reserved*/)
+{
+    if (!plugged_ || instance != 0 || !Selects(deviceId)) {
+        lastError_ = ErrorCode::DeviceNotConnected;
+        return INVALID_PIPE;
+    }
+    if (endpoint != "\\MCHP_EP1" || (direction != DIRECTION_WRITE && direction != DIRECTION_READ)) {
+        lastError_ = ErrorCode::GenFailure;
+        return INVALID_PIPE;
+    }
+    if (pipes_.empty())
+        firmware_.Clear(); // a fresh session with the firmware
+    PipeHandle pipe = nextHandle_++;
+    pipes_[pipe] = direction;
+    return pipe;
+}
+
+std::optional<std::int32_t> DemoDevice::CheckPipe(PipeHandle pipe, std::int32_t direction)
+{
+    auto found = pipes_.find(pipe);
+    if (found == pipes_.end() || found->second != direction)
+        return Fail(ErrorCode::InvalidHandle);
+    if (!plugged_)
+        return Fail(ErrorCode::DeviceNotConnected);
+    return std::nullopt;
+}
+
+std::int32_t DemoDevice::MPUSBWrite(PipeHandle pipe, const std::uint8_t* data, std::int32_t length,
+                                    std::int32_t* sentLength, std::int32_t timeoutMs)
+{
+    if (auto failed = CheckPipe(pipe, DIRECTION_WRITE))
+        return *failed;
+    if (nextWriteError_) {
+        std::uint32_t code = *nextWriteError_;
+        nextWriteError_.reset();
+        if (code == ErrorCode::Timeout)
+            Sleep(static_cast<std::uint32_t>(std::max(timeoutMs, 0)));
+        return Fail(code);
+    }
+    std::size_t size = data ? static_cast<std::size_t>(std::max(length, 0)) : 0;
+    if (written_.size() < WRITTEN_LIMIT)
+        written_.emplace_back(data, data + size);
+    firmware_.Receive(data, size);
+    if (sentLength)
+        *sentLength = static_cast<std::int32_t>(size);
+    return 1;
+}
+
+std::int32_t DemoDevice::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int32_t length,
+                                   std::int32_t* receivedLength, std::int32_t timeoutMs)
+{
+    if (auto failed = CheckPipe(pipe, DIRECTION_READ))
+        return *failed;
+    DemoFirmware::Packet packet;
+    if (!firmware_.NextPacket(packet)) {
+        // Nothing to send: wait as a device would, then time out.
+        Sleep(static_cast<std::uint32_t>(std::max(timeoutMs, 0)));
+        return Fail(ErrorCode::Timeout);
+    }
+    // A packet larger than the caller's buffer is cut, as a short read would be.
+    std::size_t size = std::min(packet.size(), static_cast<std::size_t>(std::max(length, 0)));
+    if (data)
+        std::copy_n(packet.begin(), size, data);
+    if (receivedLength)
+        *receivedLength = static_cast<std::int32_t>(size);
+    return 1;
+}
+
+std::int32_t DemoDevice::MPUSBClose(PipeHandle pipe)
+{
+    if (pipes_.erase(pipe) == 0)
+        return Fail(ErrorCode::InvalidHandle);
+    return 1;
+}
+
+void DemoDevice::Unplug()
+{
+    plugged_ = false;
+    firmware_.Clear();
+}

@@ -1,0 +1,135 @@
+#include "DemoFirmware.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "CodePage932.h"
+
+namespace {
+
+constexpr std::uint64_t MAX_COUNT = 1'000'000'000;
+
+std::string Upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The command of a packet: its bytes up to the first CR, or, without a CR, up
+// to the first NUL.
+std::string CommandOf(const std::uint8_t* data, std::size_t length)
+{
+    const std::uint8_t* end = data + length;
+    const std::uint8_t* cr = std::find(data, end, '\r');
+    if (cr == end)
+        cr = std::find(data, end, '\0');
+    return std::string(data, cr);
+}
+
+} // namespace
+
+void DemoFirmware::Receive(const std::uint8_t* data, std::size_t length)
+{
+    Run(CommandOf(data, length));
+}
+
+void DemoFirmware::Run(const std::string& command)
+{
+    std::string trimmed = Trimmed(command);
+    std::string upper = Upper(trimmed);
+    std::string word = upper.substr(0, upper.find(' '));
+    std::string rest = Trimmed(trimmed.substr(word.size()));
+
+    if (trimmed.empty())
+        return;
+    if (word == "HELP" || word == "?") {
+        Answer("Pellmark demo device. Commands:");
+        Answer("HELP        this list");
+        Answer("ECHO text   answers with the text");
+        Answer("LED ON/OFF  switches the LED");
+        Answer("COUNT n     sends n numbered lines");
+        Answer("STOP        ends COUNT");
+        Answer("KANA        answers in Japanese");
+    } else if (word == "ECHO") {
+        // Everything after "ECHO" and one space, further spaces kept.
+        std::size_t at = command.find_first_not_of(' ') + word.size();
+        if (at < command.size() && command[at] == ' ')
+            ++at;
+        Answer(command.substr(std::min(at, command.size())));
+    } else if (upper == "LED ON" || upper == "LED OFF") {
+        Answer("OK");
+    } else if (word == "COUNT") {
+        std::uint64_t n = 0;
+        auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), n);
+        if (rest.empty() || error != std::errc() || end != rest.data() + rest.size() || n > MAX_COUNT) {
+            Answer("ERR COUNT takes a number from 0 to 1000000000");
+            return;
+        }
+        streamNext_ = 1;
+        streamEnd_ = n + 1;
+    } else if (upper == "STOP") {
+        streamNext_ = streamEnd_ = 0;
+        Answer("OK");
+    } else if (word == "KANA") {
+        Answer(EncodeCp932(u"ﾃﾞﾓ ﾃﾞﾊﾞｲｽ"));
+        Answer(EncodeCp932(u"こんにちは、世界。送受信テスト"));
+    } else {
+        Answer("ERR unknown command, try HELP");
+    }
+}
+
+void DemoFirmware::Answer(const std::string& line)
+{
+    // Split over packets so that CR LF travel together in the last one and no
+    // double-byte character is cut in two.
+    std::size_t start = 0;
+    while (line.size() - start + 2 > PACKET_SIZE) {
+        std::size_t end = start;
+        while (end < line.size()) {
+            std::size_t width = IsCp932LeadByte(static_cast<std::uint8_t>(line[end])) ? 2 : 1;
+            if (end + width - start > PACKET_SIZE)
+                break;
+            end += width;
+        }
+        Queue(Packet(line.begin() + static_cast<std::ptrdiff_t>(start),
+                     line.begin() + static_cast<std::ptrdiff_t>(std::min(end, line.size()))));
+        start = std::min(end, line.size());
+    }
+    Packet last(line.begin() + static_cast<std::ptrdiff_t>(start), line.end());
+    last.push_back('\r');
+    last.push_back('\n');
+    Queue(std::move(last));
+}
+
+void DemoFirmware::Queue(Packet packet)
+{
+    if (queue_.size() < QUEUE_LIMIT)
+        queue_.push_back(std::move(packet));
+}
+
+bool DemoFirmware::NextPacket(Packet& packet)
+{
+    if (queue_.empty() && streamNext_ < streamEnd_)
+        Answer("LINE " + std::to_string(streamNext_++));
+    if (queue_.empty())
+        return false;
+    packet = std::move(queue_.front());
+    queue_.pop_front();
+    return true;
+}
+
+void DemoFirmware::Clear()
+{
+    queue_.clear();
+    streamNext_ = streamEnd_ = 0;
+}

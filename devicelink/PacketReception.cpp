@@ -1,0 +1,22 @@
+#include <algorithm>
+
+#include "DeviceLink.h"
+
+std::u16string DeviceLink::ReceiveLine(std::int32_t timeoutMs)
+{
+    if (library_.MPUSBRead(State.InPipe, ReceiveBuffer.data(), BUFFER_SIZE, &ReceivedLength, timeoutMs) == 0)
+        return {};
+
+    // Only the bytes of this packet count: whatever earlier, longer packets
+    // left in the buffer stays there.
+    auto received = static_cast<std::size_t>(std::clamp<std::int32_t>(ReceivedLength, 0, BUFFER_SIZE));
+    std::u16string text = decoder_.Decode(ReceiveBuffer.data(), received);
+
+    // Devices may pad a packet after its CR: the text ends at the first CR.
+    std::size_t cr = text.find(u'\r');
+    if (cr != std::u16string::npos) {
+        text.resize(cr + 1);
+        decoder_.Reset(); // a lead byte after the CR was cut off with the rest
+    }
+    return text;
+}

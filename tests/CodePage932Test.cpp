@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include "CodePage932.h"
+
+namespace {
+
+std::u16string Decode(Cp932Decoder& decoder, const std::string& bytes)
+{
+    return decoder.Decode(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+} // namespace
+
+TEST(CodePage932, DecodesOneAndTwoByteCharacters)
+{
+    Cp932Decoder decoder;
+    // DEL stays DEL (ICU would turn it into a control character), 0x1A and
+    // 0x1C stay themselves, half-width katakana are one byte, kanji two.
+    EXPECT_EQ(Decode(decoder, "A\x7F\x1A\x1C"), u"A\x7F\x1A\x1C");
+    EXPECT_EQ(Decode(decoder, "\xB1\xDF"), u"\uFF71\uFF9F");
+    EXPECT_EQ(Decode(decoder, "\x82\xA0\x90\xA2"), u"あ世");
+    EXPECT_EQ(Decode(decoder, std::string("\0\r\n", 3)), std::u16string(u"\0\r\n", 3));
+}
+
+TEST(CodePage932, InvalidBytesBecomeReplacementsWithoutSwallowingLineEnds)
+{
+    Cp932Decoder decoder;
+    EXPECT_EQ(Decode(decoder, "\x80"
+                              "A\xA0\xFD"),
+              u"\uFFFDA\uFFFD\uFFFD");
+    // A lead byte followed by CR: the CR survives.
+    EXPECT_EQ(Decode(decoder, "\x82\rB"), u"\uFFFD\rB");
+}
+
+TEST(CodePage932, LeadByteAtTheEndWaitsForItsTrailByte)
+{
+    Cp932Decoder decoder;
+    EXPECT_EQ(Decode(decoder, "X\x82"), u"X");
+    EXPECT_EQ(Decode(decoder, "\xA0Y"), u"あY");
+
+    EXPECT_EQ(Decode(decoder, "\x82"), u"");
+    decoder.Reset();
+    EXPECT_EQ(Decode(decoder, "\xA0"), u"\uFFFD");
+}
+
+TEST(CodePage932, EncodesSingleByteLinesAndRefusesWiderCharacters)
+{
+    EXPECT_EQ(EncodeCp932SingleBytes(u"LED ON\x7F\uFF71"), std::optional<std::string>("LED ON\x7F\xB1"));
+    EXPECT_EQ(EncodeCp932SingleBytes(u""), std::optional<std::string>(""));
+    EXPECT_FALSE(EncodeCp932SingleBytes(u"Aあ"));
+    EXPECT_FALSE(EncodeCp932SingleBytes(u"A\U0001F600"));
+    EXPECT_FALSE(EncodeCp932SingleBytes(u"A\xD800"));
+
+    EXPECT_EQ(EncodeCp932(u"vid_04d8&pid_0011"), "vid_04d8&pid_0011");
+    EXPECT_EQ(EncodeCp932(u"あ\U0001F600x"), "\x82\xA0?x");
+}

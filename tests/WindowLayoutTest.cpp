@@ -1,0 +1,147 @@
+#include <QFontInfo>
+#include <QSignalSpy>
+
+#include "AppIcon.h"
+#include "WindowFixture.h"
+
+namespace {
+
+struct Layout : WindowFixture {
+    void SetUp() override { ShowWindow(); }
+};
+
+} // namespace
+
+TEST_F(Layout, ControlsSitWhereTheTwipsPutThem)
+{
+    EXPECT_EQ(window.size(), QSize(418, 484));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("USB 送受信 (by MpUsbApi.dll)"));
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    const std::pair<QWidget*, QRect> expected[] = {
+        {window.Label1, QRect(16, 11, 81, 17)},    {window.sbrMessage, QRect(0, 467, 418, 17)},
+        {window.cmbDesc, QRect(80, 8, 129, 20)},   {window.cmdPrepare, QRect(216, 8, 57, 17)},
+        {window.cmdClose, QRect(280, 8, 57, 17)},  {window.cmdCls, QRect(344, 8, 57, 17)},
+        {window.txtSend, QRect(128, 40, 185, 23)}, {window.txtReceive, QRect(8, 72, 401, 393)},
+        {window.Label2, QRect(16, 40, 105, 25)},   {window.cmdSend, QRect(336, 40, 57, 23)},
+    };
+    for (const auto& [control, rect] : expected)
+        EXPECT_EQ(control->geometry(), rect) << control->metaObject()->className();
+    // The receive area ends 2 pixels above the status bar.
+    EXPECT_EQ(window.sbrMessage->geometry().top() - window.txtReceive->geometry().bottom() - 1, 2);
+}
+
+TEST_F(Layout, CaptionsTextsAndColours)
+{
+    EXPECT_EQ(window.Label1->text(), "Target USB");
+    EXPECT_EQ(window.Label2->text(), "Send Message");
+    EXPECT_EQ(window.cmdPrepare->text(), "Open(&O)");
+    EXPECT_EQ(window.cmdClose->text(), "Close(&C)");
+    EXPECT_EQ(window.cmdCls->text(), "CLS");
+    EXPECT_EQ(window.cmdSend->text(), "Send");
+    EXPECT_TRUE(window.cmbDesc->isEditable());
+    EXPECT_TRUE(window.txtSend->text().isEmpty());
+    EXPECT_TRUE(window.txtReceive->toPlainText().isEmpty());
+    EXPECT_TRUE(window.sbrMessage->StatusText().isEmpty());
+
+    const QColor cyan(128, 255, 255);
+    EXPECT_EQ(window.palette().color(QPalette::Window), cyan);
+    EXPECT_EQ(window.Label1->palette().color(QPalette::Window), cyan);
+    EXPECT_EQ(window.Label2->palette().color(QPalette::Window), cyan);
+    EXPECT_NE(window.sbrMessage->palette().color(QPalette::Window), cyan);
+
+    EXPECT_EQ(window.txtReceive->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(window.txtReceive->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(window.txtReceive->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_FALSE(window.txtReceive->isReadOnly());
+    EXPECT_FALSE(window.txtReceive->isUndoRedoEnabled());
+}
+
+TEST_F(Layout, FontsResolveToJapaneseFaces)
+{
+    QFontInfo receive(window.txtReceive->font());
+    EXPECT_EQ(receive.family(), "IPAGothic");
+    EXPECT_DOUBLE_EQ(receive.pointSizeF(), 13.5);
+    QFontMetrics metrics(window.txtReceive->font());
+    EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));
+    QFontInfo label(window.Label2->font());
+    EXPECT_EQ(label.family(), "IPAPGothic");
+    EXPECT_DOUBLE_EQ(label.pointSizeF(), 12);
+    EXPECT_EQ(label.weight(), QFont::Normal);
+}
+
+TEST_F(Layout, FocusStartsInTheComboAndTabFollowsTheTabIndex)
+{
+    EXPECT_EQ(QApplication::focusWidget(), window.cmbDesc);
+    QWidget* order[] = {window.cmdPrepare, window.cmdClose, window.cmdCls, window.txtSend,
+                        window.txtReceive, window.cmdSend,  window.cmbDesc};
+    for (QWidget* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->metaObject()->className();
+    }
+    for (QWidget* never : {static_cast<QWidget*>(window.Label1), static_cast<QWidget*>(window.Label2),
+                           static_cast<QWidget*>(window.sbrMessage)})
+        EXPECT_EQ(never->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(Layout, AccessKeysPressEnabledButtonsOnlyAndThereIsNoDefaultButton)
+{
+    QSignalSpy open(window.cmdPrepare, &QPushButton::clicked);
+    QSignalSpy close(window.cmdClose, &QPushButton::clicked);
+    QSignalSpy send(window.cmdSend, &QPushButton::clicked);
+    QSignalSpy cls(window.cmdCls, &QPushButton::clicked);
+    const int entries = window.cmbDesc->count();
+    // An access key presses its button visibly, so the click comes a moment later.
+    window.cmdClose->setEnabled(true);
+    QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(open.wait(1000));
+    QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(close.wait(1000));
+
+    window.cmdClose->setEnabled(false);
+    QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+    EXPECT_FALSE(close.wait(300));
+
+    for (QWidget* box : {static_cast<QWidget*>(window.txtSend), static_cast<QWidget*>(window.cmbDesc)}) {
+        box->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    }
+    QTest::qWait(300);
+    EXPECT_EQ(open.count() + close.count() + send.count() + cls.count(), 2);
+    EXPECT_EQ(window.cmbDesc->count(), entries); // Enter adds no list entry
+}
+
+TEST_F(Layout, ComboBoxIsDrawnAboveTheLabelThatReachesUnderIt)
+{
+    QPoint overlap = window.cmbDesc->geometry().topLeft() + QPoint(2, 5);
+    ASSERT_TRUE(window.Label1->geometry().contains(overlap));
+    QWidget* hit = window.childAt(overlap);
+    EXPECT_TRUE(hit == window.cmbDesc || window.cmbDesc->isAncestorOf(hit));
+}
+
+TEST(AppIconImage, TwoYellowGearsTwoCyanGearsOnTransparency)
+{
+    QImage icon = AppIconImage();
+    EXPECT_EQ(icon.size(), QSize(32, 32));
+    EXPECT_LE(icon.colorCount(), 16);
+    int yellow = 0, cyan = 0, black = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            QColor c = icon.pixelColor(x, y);
+            yellow += c == QColor(Qt::yellow);
+            cyan += c == QColor(Qt::cyan);
+            black += c == QColor(Qt::black);
+        }
+    EXPECT_EQ(icon.pixelColor(0, 31).alpha(), 0);
+    EXPECT_EQ(icon.pixelColor(31, 0).alpha(), 0);
+    EXPECT_GT(yellow, 200);
+    EXPECT_GT(cyan, 20);
+    EXPECT_GT(black, 50);
+    // Large gears at the upper right and lower left, small ones in the other corners.
+    EXPECT_EQ(icon.pixelColor(24, 6), QColor(Qt::yellow));
+    EXPECT_EQ(icon.pixelColor(6, 24), QColor(Qt::yellow));
+    EXPECT_EQ(icon.pixelColor(4, 4), QColor(Qt::cyan));
+}

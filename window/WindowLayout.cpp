@@ -1,0 +1,102 @@
+#include <QApplication>
+#include <QLineEdit>
+
+#include "AppIcon.h"
+#include "FrmCom3.h"
+#include "Twips.h"
+
+namespace {
+
+const QColor LIGHT_CYAN(128, 255, 255);
+constexpr int CLIENT_WIDTH = 6270;
+constexpr int CLIENT_HEIGHT = 7260;
+constexpr int STATUS_HEIGHT = 255;
+
+QFont FontOf(const QStringList& families, double points, QFont::StyleHint hint)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setStyleHint(hint);
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QLabel* MakeLabel(const QString& caption, QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+} // namespace
+
+void FrmCom3::BuildLayout()
+{
+    setWindowTitle(QStringLiteral("USB 送受信 (by MpUsbApi.dll)"));
+    setWindowIcon(AppIcon());
+    // Fixed size: it can be minimised, not resized or maximised.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(TwipsToPixels(CLIENT_WIDTH), TwipsToPixels(CLIENT_HEIGHT));
+    QPalette background = palette();
+    background.setColor(QPalette::Window, LIGHT_CYAN);
+    setPalette(background);
+    setAutoFillBackground(true);
+    // The default user-interface face of a Japanese desktop, or its stand-in.
+    setFont(FontOf({"MS UI Gothic", "IPAPGothic"}, 9, QFont::SansSerif));
+
+    // Created in tab-index order; later siblings are drawn above earlier ones,
+    // so the combo box stays whole over the label box that reaches under it.
+    Label1 = MakeLabel(QStringLiteral("Target USB"), this);
+    Label1->setGeometry(TwipsRect(240, 160, 1215, 255));
+
+    sbrMessage = new StatusBar(this);
+    QPalette standard = sbrMessage->palette(); // the platform's colours, not the window's cyan
+    standard.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+    sbrMessage->setPalette(standard);
+    sbrMessage->setAutoFillBackground(true);
+    sbrMessage->setGeometry(0, height() - TwipsToPixels(STATUS_HEIGHT), width(),
+                            TwipsToPixels(STATUS_HEIGHT));
+
+    cmbDesc = new QComboBox(this);
+    cmbDesc->setEditable(true);
+    cmbDesc->setInsertPolicy(QComboBox::NoInsert);
+    cmbDesc->setCompleter(nullptr);
+    cmbDesc->setEditText(QStringLiteral("vid_0b2d&pid_0052"));
+    cmbDesc->lineEdit()->setCursorPosition(0);
+    cmbDesc->setGeometry(TwipsRect(1200, 120, 1935, 300));
+
+    cmdPrepare = new QPushButton(QStringLiteral("Open(&O)"), this);
+    cmdPrepare->setGeometry(TwipsRect(3240, 120, 852, 252));
+    cmdClose = new QPushButton(QStringLiteral("Close(&C)"), this);
+    cmdClose->setGeometry(TwipsRect(4200, 120, 852, 252));
+    cmdCls = new QPushButton(QStringLiteral("CLS"), this);
+    cmdCls->setGeometry(TwipsRect(5160, 120, 855, 255));
+
+    txtSend = new QLineEdit(this);
+    txtSend->setGeometry(TwipsRect(1920, 600, 2775, 350));
+
+    txtReceive = new ReceiveArea(this);
+    txtReceive->setGeometry(TwipsRect(120, 1080, 6015, 5895));
+    txtReceive->setFont(FontOf({"FixedSys", "IPAGothic"}, 13.5, QFont::Monospace));
+
+    Label2 = MakeLabel(QStringLiteral("Send Message"), this);
+    Label2->setGeometry(TwipsRect(240, 600, 1575, 375));
+    Label2->setFont(FontOf({QStringLiteral("ＭＳ Ｐゴシック"), "IPAPGothic"}, 12, QFont::SansSerif));
+
+    cmdSend = new QPushButton(QStringLiteral("Send"), this);
+    cmdSend->setGeometry(TwipsRect(5040, 600, 855, 350));
+
+    for (QPushButton* button : {cmdPrepare, cmdClose, cmdCls, cmdSend}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    setTabOrder(cmbDesc, cmdPrepare);
+    setTabOrder(cmdPrepare, cmdClose);
+    setTabOrder(cmdClose, cmdCls);
+    setTabOrder(cmdCls, txtSend);
+    setTabOrder(txtSend, txtReceive);
+    setTabOrder(txtReceive, cmdSend);
+}

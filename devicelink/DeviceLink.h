@@ -9,6 +9,10 @@
 
 class MessageSink;
 
+// " 5" for 5 and 0, "-1" for -1: a value's decimal digits after its sign,
+// where a value of zero or more has a space for its sign.
+std::string NumberText(std::int64_t value);
+
 // The device-link state: which device, which pipes.
 struct DeviceLinkState {
     std::string DeviceId; // bytes in code page 932, passed unchanged to the library
@@ -27,13 +31,22 @@ public:
 
     DeviceLinkState State;
 
+    // Opens the write and the read pipe of State.DeviceId; tells the user
+    // when there is no such device or a pipe does not open.
+    void OpenPipes();
+    // Closes whatever is open; never tells anything.
+    void ClosePipes();
+    // After a failed write: an invalid handle closes the pipes silently, any
+    // other error is shown with its code.
+    void ReportLastError();
+
     // Reads at most one packet, waiting at most timeoutMs, and returns its
     // text up to and including the first CR; empty when nothing was read.
     std::u16string ReceiveLine(std::int32_t timeoutMs);
 
 private:
     UsbLibrary& library_;
-    [[maybe_unused]] MessageSink& messages_;
+    MessageSink& messages_;
     std::array<std::uint8_t, BUFFER_SIZE> ReceiveBuffer{};
     std::int32_t ReceivedLength = 0;
     Cp932Decoder decoder_;

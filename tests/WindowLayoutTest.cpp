@@ -75,11 +75,12 @@ TEST_F(Layout, FontsResolveToJapaneseFaces)
 TEST_F(Layout, FocusStartsInTheComboAndTabFollowsTheTabIndex)
 {
     EXPECT_EQ(QApplication::focusWidget(), window.cmbDesc);
-    QWidget* order[] = {window.cmdPrepare, window.cmdClose, window.cmdCls, window.txtSend,
-                        window.txtReceive, window.cmdSend,  window.cmbDesc};
+    // Close is disabled while Idle, and so skipped.
+    QWidget* order[] = {window.cmdPrepare, window.cmdCls,  window.txtSend,   window.txtReceive,
+                        window.cmdSend,    window.cmbDesc, window.cmdPrepare};
     for (QWidget* next : order) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_EQ(QApplication::focusWidget(), next) << next->metaObject()->className();
+        QTest::keyClick(window.windowHandle(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), next->objectName().toStdString());
     }
     for (QWidget* never : {static_cast<QWidget*>(window.Label1), static_cast<QWidget*>(window.Label2),
                            static_cast<QWidget*>(window.sbrMessage)})

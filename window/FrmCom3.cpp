@@ -1,13 +1,8 @@
 #include "FrmCom3.h"
 
-#include "DeviceLink.h"
-
 FrmCom3::FrmCom3(DeviceLink& link, QWidget* parent) : QWidget(parent), link_(link)
 {
     BuildLayout();
-}
-
-void FrmCom3::Form_Load()
-{
-    show();
+    connect(cmdPrepare, &QPushButton::clicked, this, &FrmCom3::cmdPrepare_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &FrmCom3::cmdClose_Click);
 }

@@ -18,8 +18,12 @@ class FrmCom3 : public QWidget {
 public:
     explicit FrmCom3(DeviceLink& link, QWidget* parent = nullptr);
 
-    // Prepares the window and shows it for the first time.
+    // Fills the device list, enters Idle and shows the window for the first time.
     void Form_Load();
+    void cmdPrepare_Click();
+    void cmdClose_Click();
+    // The window is closing: closes the pipes if they are open; the run ends.
+    void Form_Unload();
 
     QLabel* Label1;
     StatusBar* sbrMessage;
@@ -36,8 +40,13 @@ signals:
     // The partly received line is to be forgotten: the device is being opened.
     void PendingLineDiscarded();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void BuildLayout();
+    void EnterIdle();
+    void EnterConnected();
 
     DeviceLink& link_;
 };

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QLineEdit>
+#include <limits>
 
 #include "AppIcon.h"
 #include "FrmCom3.h"
@@ -11,6 +12,8 @@ const QColor LIGHT_CYAN(128, 255, 255);
 constexpr int CLIENT_WIDTH = 6270;
 constexpr int CLIENT_HEIGHT = 7260;
 constexpr int STATUS_HEIGHT = 255;
+// Neither text box limits what can be typed (QLineEdit's own default is 32767).
+constexpr int NO_LENGTH_LIMIT = std::numeric_limits<int>::max();
 
 QFont FontOf(const QStringList& families, double points, QFont::StyleHint hint)
 {
@@ -64,6 +67,7 @@ void FrmCom3::BuildLayout()
     cmbDesc->setEditable(true);
     cmbDesc->setInsertPolicy(QComboBox::NoInsert);
     cmbDesc->setCompleter(nullptr);
+    cmbDesc->lineEdit()->setMaxLength(NO_LENGTH_LIMIT);
     cmbDesc->setEditText(QStringLiteral("vid_0b2d&pid_0052"));
     cmbDesc->lineEdit()->setCursorPosition(0);
     cmbDesc->setGeometry(TwipsRect(1200, 120, 1935, 300));
@@ -76,6 +80,7 @@ void FrmCom3::BuildLayout()
     cmdCls->setGeometry(TwipsRect(5160, 120, 855, 255));
 
     txtSend = new QLineEdit(this);
+    txtSend->setMaxLength(NO_LENGTH_LIMIT);
     txtSend->setGeometry(TwipsRect(1920, 600, 2775, 350));
 
     txtReceive = new ReceiveArea(this);
@@ -93,6 +98,12 @@ void FrmCom3::BuildLayout()
         button->setAutoDefault(false);
         button->setDefault(false);
     }
+    const std::pair<QWidget*, const char*> names[] = {
+        {Label1, "Label1"},     {sbrMessage, "sbrMessage"}, {cmbDesc, "cmbDesc"}, {cmdPrepare, "cmdPrepare"},
+        {cmdClose, "cmdClose"}, {cmdCls, "cmdCls"},         {txtSend, "txtSend"}, {txtReceive, "txtReceive"},
+        {Label2, "Label2"},     {cmdSend, "cmdSend"}};
+    for (const auto& [control, name] : names)
+        control->setObjectName(QLatin1String(name));
     setTabOrder(cmbDesc, cmdPrepare);
     setTabOrder(cmdPrepare, cmdClose);
     setTabOrder(cmdClose, cmdCls);

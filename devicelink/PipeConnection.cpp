@@ -1,0 +1,60 @@
+#include "DeviceLink.h"
+#include "MessageSink.h"
+
+namespace {
+
+const std::string ENDPOINT = "\\MCHP_EP1";
+
+} // namespace
+
+std::string NumberText(std::int64_t value)
+{
+    return (value >= 0 ? " " : "") + std::to_string(value);
+}
+
+void DeviceLink::OpenPipes()
+{
+    State.PipesOpen = false;
+    decoder_.Reset(); // half a character from an earlier session is no use now
+
+    if (library_.MPUSBGetDeviceCount(State.DeviceId) < 1) {
+        messages_.ShowMessage("Peripheral device is not connected");
+        return;
+    }
+    // The read pipe is opened even when the write pipe failed, so the message
+    // can name both.
+    State.OutPipe = library_.MPUSBOpen(0, State.DeviceId, ENDPOINT, DIRECTION_WRITE, 0);
+    State.InPipe = library_.MPUSBOpen(0, State.DeviceId, ENDPOINT, DIRECTION_READ, 0);
+    if (State.OutPipe != INVALID_PIPE && State.InPipe != INVALID_PIPE) {
+        State.PipesOpen = true;
+        return;
+    }
+    messages_.ShowMessage(NumberText(State.OutPipe) + " " + NumberText(State.InPipe) +
+                          " When open pipes, error occurs");
+    // The pipe that did open is not leaked.
+    ClosePipes();
+}
+
+void DeviceLink::ClosePipes()
+{
+    if (State.OutPipe != INVALID_PIPE) {
+        library_.MPUSBClose(State.OutPipe);
+        State.OutPipe = INVALID_PIPE;
+    }
+    if (State.InPipe != INVALID_PIPE) {
+        library_.MPUSBClose(State.InPipe);
+        State.InPipe = INVALID_PIPE;
+    }
+    State.PipesOpen = false;
+}
+
+void DeviceLink::ReportLastError()
+{
+    // The code is read once, so the message shows the code that was tested.
+    const std::uint32_t error = library_.GetLastError();
+    if (error == ErrorCode::InvalidHandle) {
+        ClosePipes();
+        return;
+    }
+    messages_.ShowMessage("Error code: " + NumberText(error));
+}

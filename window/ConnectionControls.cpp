@@ -1,0 +1,81 @@
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <algorithm>
+
+#include "CodePage932.h"
+#include "DeviceLink.h"
+#include "FrmCom3.h"
+
+namespace {
+
+const QString DEFAULT_DEVICE = QStringLiteral("vid_04d8&pid_0011");
+
+// Spaces and full-width spaces only, or nothing at all.
+bool IsBlank(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' ' || c == u'\u3000'; });
+}
+
+} // namespace
+
+void FrmCom3::Form_Load()
+{
+    cmbDesc->addItem(DEFAULT_DEVICE);
+    cmbDesc->setCurrentIndex(0);
+    cmbDesc->lineEdit()->setCursorPosition(0);
+    EnterIdle();
+    show();
+}
+
+void FrmCom3::EnterIdle()
+{
+    // Disabling the button that has the focus would leave it nowhere useful.
+    if (cmdClose->hasFocus())
+        txtSend->setFocus();
+    cmdPrepare->setEnabled(true);
+    cmdClose->setEnabled(false);
+    cmbDesc->setEnabled(true);
+}
+
+void FrmCom3::EnterConnected()
+{
+    cmdPrepare->setEnabled(false);
+    cmdClose->setEnabled(true);
+    cmbDesc->setEnabled(false);
+}
+
+void FrmCom3::cmdPrepare_Click()
+{
+    const QString deviceId = cmbDesc->currentText();
+    if (!IsBlank(deviceId)) {
+        emit PendingLineDiscarded();
+        link_.State.DeviceId = EncodeCp932(deviceId.toStdU16String());
+        link_.OpenPipes();
+        if (link_.State.PipesOpen) {
+            EnterConnected();
+            sbrMessage->SetStatusText(QStringLiteral("Prepared"));
+        } else {
+            EnterIdle();
+        }
+    }
+    txtSend->setFocus();
+}
+
+void FrmCom3::cmdClose_Click()
+{
+    link_.ClosePipes();
+    EnterIdle();
+}
+
+void FrmCom3::Form_Unload()
+{
+    if (link_.State.PipesOpen)
+        link_.ClosePipes();
+}
+
+void FrmCom3::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    // Accepted: the window goes, and the receive loop ends the run with it.
+    event->accept();
+}

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "CodePage932.h"
 #include "UsbLibrary.h"
@@ -26,6 +27,8 @@ struct DeviceLinkState {
 class DeviceLink {
 public:
     static constexpr std::size_t BUFFER_SIZE = 65;
+    static constexpr std::int32_t PACKET_SIZE = 20;
+    static constexpr std::int32_t WRITE_TIMEOUT_MS = 1000;
 
     DeviceLink(UsbLibrary& library, MessageSink& messages) : library_(library), messages_(messages) {}
 
@@ -40,6 +43,14 @@ public:
     // other error is shown with its code.
     void ReportLastError();
 
+    // Sends the line as one 20-byte packet: its bytes, CR, and whatever
+    // earlier lines left in the transmit buffer. True only when the packet was
+    // written; while the pipes are closed nothing is sent and nothing shown.
+    bool SendLine(std::u16string_view line);
+    // Writes the first `length` bytes of `buffer`; 1 when written, else 0
+    // after the failure has been reported.
+    std::int32_t SendPacket(const std::uint8_t* buffer, std::int32_t length, std::int32_t timeoutMs);
+
     // Reads at most one packet, waiting at most timeoutMs, and returns its
     // text up to and including the first CR; empty when nothing was read.
     std::u16string ReceiveLine(std::int32_t timeoutMs);
@@ -47,6 +58,7 @@ public:
 private:
     UsbLibrary& library_;
     MessageSink& messages_;
+    std::array<std::uint8_t, BUFFER_SIZE> SendBuffer{};
     std::array<std::uint8_t, BUFFER_SIZE> ReceiveBuffer{};
     std::int32_t ReceivedLength = 0;
     Cp932Decoder decoder_;

@@ -62,6 +62,25 @@ TEST_F(DemoProgram, OpenTheDemoDeviceWithAltOAndSeeItsLines)
     EXPECT_FALSE(loop.RunCycle());
 }
 
+TEST_F(DemoProgram, TypeACommandPressEnterAndSeeTheAnswer)
+{
+    window.cmbDesc->setEditText(QStringLiteral("demo"));
+    QTest::mouseClick(window.cmdPrepare, Qt::LeftButton);
+    QTest::keyClicks(QApplication::focusWidget(), "ECHO hi there");
+    QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(window.sbrMessage->StatusText(), "Sended");
+    EXPECT_TRUE(CyclesUntilShown(QStringLiteral("hi there\n")));
+
+    window.txtSend->setText("KANA");
+    QTest::mouseClick(window.cmdSend, Qt::LeftButton);
+    EXPECT_TRUE(CyclesUntilShown(QStringLiteral("\uFF83\uFF9E\uFF93")));
+
+    // Unplugged: the write fails with its code, then the general message.
+    demo->Unplug();
+    QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{"Error code:  1167", "Failed to send data"}));
+}
+
 TEST_F(DemoProgram, UnpluggedDemoDeviceIsNotConnected)
 {
     demo->Unplug();

@@ -75,13 +75,24 @@ TEST_F(Layout, FontsResolveToJapaneseFaces)
 TEST_F(Layout, FocusStartsInTheComboAndTabFollowsTheTabIndex)
 {
     EXPECT_EQ(QApplication::focusWidget(), window.cmbDesc);
-    // Close is disabled while Idle, and so skipped.
-    QWidget* order[] = {window.cmdPrepare, window.cmdCls,  window.txtSend,   window.txtReceive,
-                        window.cmdSend,    window.cmbDesc, window.cmdPrepare};
+    QStringList chain;
+    for (QWidget* w = window.cmbDesc; chain.size() < 7; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus && w->parentWidget() == &window)
+            chain << w->objectName();
+    EXPECT_EQ(chain.join(' ').toStdString(), "cmbDesc cmdPrepare cmdClose cmdCls txtSend txtReceive cmdSend");
+
+    // Close is disabled while Idle and so skipped; the receive area hands the
+    // focus straight back, so Tab in the send box stays there.
+    QWidget* order[] = {window.cmdPrepare, window.cmdCls, window.txtSend, window.txtSend};
     for (QWidget* next : order) {
         QTest::keyClick(window.windowHandle(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), next->objectName().toStdString());
     }
+    // Send is reached backwards from the combo box.
+    window.cmbDesc->setFocus();
+    QTest::keyClick(window.windowHandle(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), window.cmdSend);
+
     for (QWidget* never : {static_cast<QWidget*>(window.Label1), static_cast<QWidget*>(window.Label2),
                            static_cast<QWidget*>(window.sbrMessage)})
         EXPECT_EQ(never->focusPolicy(), Qt::NoFocus);

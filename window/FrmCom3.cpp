@@ -5,4 +5,8 @@ FrmCom3::FrmCom3(DeviceLink& link, QWidget* parent) : QWidget(parent), link_(lin
     BuildLayout();
     connect(cmdPrepare, &QPushButton::clicked, this, &FrmCom3::cmdPrepare_Click);
     connect(cmdClose, &QPushButton::clicked, this, &FrmCom3::cmdClose_Click);
+    connect(cmdSend, &QPushButton::clicked, this, &FrmCom3::cmdSend_Click);
+    connect(cmdCls, &QPushButton::clicked, this, &FrmCom3::cmdCls_Click);
+    connect(txtReceive, &ReceiveArea::GotFocus, this, &FrmCom3::txtReceive_GotFocus);
+    txtSend->installEventFilter(this);
 }

@@ -24,6 +24,11 @@ public:
     void cmdClose_Click();
     // The window is closing: closes the pipes if they are open; the run ends.
     void Form_Unload();
+    void cmdSend_Click();
+    // Runs for every key pressed in the send box, before the box sees it.
+    void txtSend_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void cmdCls_Click();
+    void txtReceive_GotFocus();
 
     QLabel* Label1;
     StatusBar* sbrMessage;
@@ -42,11 +47,13 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildLayout();
     void EnterIdle();
     void EnterConnected();
+    void Send(const QString& line);
 
     DeviceLink& link_;
 };

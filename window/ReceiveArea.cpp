@@ -44,3 +44,9 @@ void ReceiveArea::AppendLine(QStringView line)
     }
     bar->setValue(following ? bar->maximum() : scrolled);
 }
+
+void ReceiveArea::focusInEvent(QFocusEvent* event)
+{
+    QPlainTextEdit::focusInEvent(event);
+    emit GotFocus();
+}

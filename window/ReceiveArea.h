@@ -15,4 +15,10 @@ public:
 
     // Adds the line and its line break at the end of the text.
     void AppendLine(QStringView line);
+
+signals:
+    void GotFocus();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
 };

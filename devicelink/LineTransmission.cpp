@@ -1,0 +1,41 @@
+#include <algorithm>
+
+#include "DeviceLink.h"
+#include "MessageSink.h"
+
+bool DeviceLink::SendLine(std::u16string_view line)
+{
+    if (State.OutPipe == INVALID_PIPE || State.InPipe == INVALID_PIPE)
+        return false;
+
+    std::optional<std::string> bytes = EncodeCp932SingleBytes(line);
+    if (!bytes) {
+        // Each character must fit one byte; the buffer stays as it was.
+        messages_.ShowMessage("The line was not sent: it holds a character that has no one-byte code");
+        return false;
+    }
+    // The buffer is never cleared: bytes past the CR stay from earlier lines.
+    // A line longer than the buffer keeps its first characters; only the first
+    // 20 bytes go out anyway.
+    const std::size_t length = std::min(bytes->size(), BUFFER_SIZE - 1);
+    std::copy_n(bytes->begin(), length, SendBuffer.begin());
+    if (bytes->size() == length)
+        SendBuffer[length] = '\r';
+
+    if (SendPacket(SendBuffer.data(), PACKET_SIZE, WRITE_TIMEOUT_MS) != 1) {
+        messages_.ShowMessage("Failed to send data");
+        return false;
+    }
+    return true;
+}
+
+std::int32_t DeviceLink::SendPacket(const std::uint8_t* buffer, std::int32_t length, std::int32_t timeoutMs)
+{
+    if (State.OutPipe == INVALID_PIPE || State.InPipe == INVALID_PIPE)
+        return 0;
+    std::int32_t sentLength = 0;
+    if (library_.MPUSBWrite(State.OutPipe, buffer, length, &sentLength, timeoutMs) == 1)
+        return 1;
+    ReportLastError();
+    return 0;
+}

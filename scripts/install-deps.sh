@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libusb-1.0-0-dev fonts-ipafont-gothic)
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(libgtest-dev)
+  packages+=(libgtest-dev umockdev libumockdev-dev libglib2.0-dev)
 fi
 
 missing=()

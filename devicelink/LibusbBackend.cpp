@@ -1,0 +1,239 @@
+#include "LibusbBackend.h"
+
+#include <algorithm>
+#include <libusb.h>
+#include <optional>
+#include <vector>
+
+#include "DeviceIdentifier.h"
+
+namespace {
+
+constexpr int INTERFACE = 0;
+const std::string ENDPOINT_PREFIX = "\\MCHP_EP";
+
+// libusb's errors as the platform's error codes.
+std::uint32_t ErrorCodeOf(int error)
+{
+    switch (error) {
+    case LIBUSB_ERROR_TIMEOUT:
+        return ErrorCode::Timeout;
+    case LIBUSB_ERROR_NO_DEVICE:
+        return ErrorCode::DeviceNotConnected;
+    case LIBUSB_ERROR_ACCESS:
+        return ErrorCode::AccessDenied;
+    case LIBUSB_ERROR_BUSY:
+        return ErrorCode::Busy;
+    default:
+        return ErrorCode::GenFailure;
+    }
+}
+
+// The n of "\MCHP_EPn", from 1 to 15; 0 when the name is not of that form.
+int EndpointNumber(const std::string& endpoint)
+{
+    if (endpoint.rfind(ENDPOINT_PREFIX, 0) != 0)
+        return 0;
+    std::string digits = endpoint.substr(ENDPOINT_PREFIX.size());
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (digits.empty() || digits.size() > 2 || !std::all_of(digits.begin(), digits.end(), isDigit))
+        return 0;
+    int number = std::stoi(digits);
+    return number >= 1 && number <= 15 ? number : 0;
+}
+
+// The attached devices with these ids, in libusb's order.
+std::vector<libusb_device*> Matching(libusb_device** list, ssize_t count, const UsbIds& ids)
+{
+    std::vector<libusb_device*> found;
+    for (ssize_t i = 0; i < count; ++i) {
+        libusb_device_descriptor descriptor{};
+        if (libusb_get_device_descriptor(list[i], &descriptor) == 0 && descriptor.idVendor == ids.vendor &&
+            descriptor.idProduct == ids.product)
+            found.push_back(list[i]);
+    }
+    return found;
+}
+
+} // namespace
+
+struct LibusbBackend::Claim {
+    libusb_device_handle* handle;
+    ~Claim()
+    {
+        libusb_release_interface(handle, INTERFACE);
+        libusb_close(handle);
+    }
+};
+
+LibusbBackend::~LibusbBackend()
+{
+    pipes_.clear();
+    claims_.clear();
+    if (context_)
+        libusb_exit(context_);
+}
+
+libusb_context* LibusbBackend::Context()
+{
+    // Started on first use; a libusb that cannot start means no devices.
+    if (!context_ && !contextFailed_)
+        contextFailed_ = libusb_init(&context_) != 0;
+    return contextFailed_ ? nullptr : context_;
+}
+
+std::int32_t LibusbBackend::Fail(std::uint32_t code)
+{
+    lastError_ = code;
+    return 0;
+}
+
+bool LibusbBackend::Selects(const std::string& deviceId) const
+{
+    return ParseDeviceIdentifier(deviceId).has_value();
+}
+
+std::int32_t LibusbBackend::MPUSBGetDeviceCount(const std::string& deviceId)
+{
+    auto ids = ParseDeviceIdentifier(deviceId);
+    libusb_context* context = Context();
+    if (!ids || !context)
+        return 0;
+    libusb_device** list = nullptr;
+    ssize_t count = libusb_get_device_list(context, &list);
+    if (count < 0)
+        return 0;
+    auto found = static_cast<std::int32_t>(Matching(list, count, *ids).size());
+    libusb_free_device_list(list, 1);
+    return found;
+}
+
+PipeHandle LibusbBackend::MPUSBOpen(std::int32_t instance, const std::string& deviceId,
+                                    const std::string& endpoint, std::int32_t direction,
+                                    std::int32_t /*reserved*/)
+{
+    const int number = EndpointNumber(endpoint);
+    if (number == 0 || (direction != DIRECTION_WRITE && direction != DIRECTION_READ)) {
+        lastError_ = ErrorCode::GenFailure;
+        return INVALID_PIPE;
+    }
+    auto ids = ParseDeviceIdentifier(deviceId);
+    libusb_context* context = Context();
+    libusb_device** list = nullptr;
+    ssize_t count = ids && context ? libusb_get_device_list(context, &list) : -1;
+    std::vector<libusb_device*> found =
+        count >= 0 ? Matching(list, count, *ids) : std::vector<libusb_device*>{};
+    if (instance < 0 || static_cast<std::size_t>(instance) >= found.size()) {
+        if (list)
+            libusb_free_device_list(list, 1);
+        lastError_ = ErrorCode::DeviceNotConnected;
+        return INVALID_PIPE;
+    }
+    libusb_device* device = found[static_cast<std::size_t>(instance)];
+    const auto key =
+        static_cast<std::uint16_t>(libusb_get_bus_number(device) << 8 | libusb_get_device_address(device));
+
+    std::shared_ptr<Claim> claim = claims_[key].lock();
+    int error = 0;
+    if (!claim) {
+        libusb_device_handle* handle = nullptr;
+        error = libusb_open(device, &handle);
+        if (error == 0) {
+            // A kernel driver bound to the interface is detached for the
+            // claim and given back on release.
+            libusb_set_auto_detach_kernel_driver(handle, 1);
+            error = libusb_claim_interface(handle, INTERFACE);
+            if (error != 0)
+                libusb_close(handle);
+            else
+                claims_[key] = claim = std::shared_ptr<Claim>(new Claim{handle});
+        }
+    }
+    const std::uint8_t address = static_cast<std::uint8_t>(number | (direction == DIRECTION_READ ? 0x80 : 0));
+    std::optional<Pipe> pipe;
+    libusb_config_descriptor* config = nullptr;
+    if (error == 0 && (error = libusb_get_active_config_descriptor(device, &config)) == 0) {
+        for (int a = 0; a < config->interface[INTERFACE].num_altsetting && !pipe; ++a) {
+            const libusb_interface_descriptor& setting = config->interface[INTERFACE].altsetting[a];
+            for (int e = 0; e < setting.bNumEndpoints; ++e) {
+                const libusb_endpoint_descriptor& ep = setting.endpoint[e];
+                const int type = ep.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK;
+                if (ep.bEndpointAddress == address &&
+                    (type == LIBUSB_TRANSFER_TYPE_BULK || type == LIBUSB_TRANSFER_TYPE_INTERRUPT))
+                    pipe = Pipe{claim, address, type == LIBUSB_TRANSFER_TYPE_INTERRUPT,
+                                static_cast<std::uint16_t>(ep.wMaxPacketSize & 0x7FF)};
+            }
+        }
+        libusb_free_config_descriptor(config);
+        if (!pipe)
+            error = LIBUSB_ERROR_NOT_FOUND;
+    }
+    libusb_free_device_list(list, 1);
+    if (!pipe) {
+        lastError_ = ErrorCodeOf(error);
+        return INVALID_PIPE;
+    }
+    PipeHandle handle = nextHandle_++;
+    pipes_.emplace(handle, std::move(*pipe));
+    return handle;
+}
+
+LibusbBackend::Pipe* LibusbBackend::PipeFor(PipeHandle pipe, bool in)
+{
+    auto found = pipes_.find(pipe);
+    if (found == pipes_.end() || ((found->second.address & 0x80) != 0) != in)
+        return nullptr;
+    return &found->second;
+}
+
+std::int32_t LibusbBackend::Transfer(const Pipe& pipe, std::uint8_t* data, std::int32_t length,
+                                     std::int32_t* transferred, std::int32_t timeoutMs)
+{
+    // libusb waits for ever on a time-out of 0.
+    const auto timeout = static_cast<unsigned int>(std::max(timeoutMs, 1));
+    int done = 0;
+    int result =
+        pipe.interrupt
+            ? libusb_interrupt_transfer(pipe.device->handle, pipe.address, data, length, &done, timeout)
+            : libusb_bulk_transfer(pipe.device->handle, pipe.address, data, length, &done, timeout);
+    *transferred = done;
+    return result;
+}
+
+std::int32_t LibusbBackend::MPUSBWrite(PipeHandle pipe, const std::uint8_t* data, std::int32_t length,
+                                       std::int32_t* sentLength, std::int32_t timeoutMs)
+{
+    Pipe* out = PipeFor(pipe, false);
+    if (!out || !data || length < 0)
+        return Fail(ErrorCode::InvalidHandle);
+    std::int32_t sent = 0;
+    int result = Transfer(*out, const_cast<std::uint8_t*>(data), length, &sent, timeoutMs);
+    if (sentLength)
+        *sentLength = sent;
+    return result == 0 ? 1 : Fail(ErrorCodeOf(result));
+}
+
+std::int32_t LibusbBackend::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int32_t length,
+                                      std::int32_t* receivedLength, std::int32_t timeoutMs)
+{
+    Pipe* in = PipeFor(pipe, true);
+    if (!in || !data || length < 0)
+        return Fail(ErrorCode::InvalidHandle);
+    // One packet at a time: a full-size packet in a larger request would make
+    // the transfer wait for a second one.
+    std::int32_t received = 0;
+    int result = Transfer(*in, data, std::min<std::int32_t>(length, in->maxPacket), &received, timeoutMs);
+    // Bytes that arrived just as the time ran out are still bytes received.
+    if (result != 0 && !(result == LIBUSB_ERROR_TIMEOUT && received > 0))
+        return Fail(ErrorCodeOf(result));
+    if (receivedLength)
+        *receivedLength = received;
+    return 1;
+}
+
+std::int32_t LibusbBackend::MPUSBClose(PipeHandle pipe)
+{
+    if (pipes_.erase(pipe) == 0)
+        return Fail(ErrorCode::InvalidHandle);
+    return 1;
+}

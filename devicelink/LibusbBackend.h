@@ -1,0 +1,54 @@
+#pragma once
+
+#include <map>
+#include <memory>
+
+#include "UsbBackend.h"
+
+struct libusb_context;
+struct libusb_device_handle;
+
+// Real devices through libusb, selected by the "vid_XXXX" and "pid_YYYY" in
+// the identifier. Both pipes of one device share one handle and one claim of
+// interface 0, released when the last of them is closed.
+class LibusbBackend final : public UsbBackend {
+public:
+    LibusbBackend() = default;
+    ~LibusbBackend() override;
+    LibusbBackend(const LibusbBackend&) = delete;
+    LibusbBackend& operator=(const LibusbBackend&) = delete;
+
+    bool Selects(const std::string& deviceId) const override;
+
+    std::int32_t MPUSBGetDeviceCount(const std::string& deviceId) override;
+    PipeHandle MPUSBOpen(std::int32_t instance, const std::string& deviceId, const std::string& endpoint,
+                         std::int32_t direction, std::int32_t reserved) override;
+    std::int32_t MPUSBWrite(PipeHandle pipe, const std::uint8_t* data, std::int32_t length,
+                            std::int32_t* sentLength, std::int32_t timeoutMs) override;
+    std::int32_t MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int32_t length,
+                           std::int32_t* receivedLength, std::int32_t timeoutMs) override;
+    std::int32_t MPUSBClose(PipeHandle pipe) override;
+    std::uint32_t GetLastError() override { return lastError_; }
+
+private:
+    struct Claim; // an open device with interface 0 claimed
+    struct Pipe {
+        std::shared_ptr<Claim> device;
+        std::uint8_t address; // endpoint address, 0x80 set for IN
+        bool interrupt;
+        std::uint16_t maxPacket;
+    };
+
+    libusb_context* Context();
+    std::int32_t Fail(std::uint32_t code);
+    std::int32_t Transfer(const Pipe& pipe, std::uint8_t* data, std::int32_t length,
+                          std::int32_t* transferred, std::int32_t timeoutMs);
+    Pipe* PipeFor(PipeHandle pipe, bool in);
+
+    libusb_context* context_ = nullptr;
+    bool contextFailed_ = false;
+    std::map<std::uint16_t, std::weak_ptr<Claim>> claims_; // by bus and address
+    std::map<PipeHandle, Pipe> pipes_;
+    PipeHandle nextHandle_ = 0;
+    std::uint32_t lastError_ = 0;
+};

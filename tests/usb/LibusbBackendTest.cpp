@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "LibusbBackend.h"
+#include "UsbEmulator.h"
+
+namespace {
+
+const std::string ID = "vid_04d8&pid_0011";
+const std::string EP1 = "\\MCHP_EP1";
+using Clock = std::chrono::steady_clock;
+
+struct Backend : ::testing::Test {
+    UsbEmulator emulator; // before libusb starts
+    std::unique_ptr<LibusbBackend> backend;
+    EmulatedDevice* device = nullptr;
+    std::vector<EmulatedDevice*> devices;
+    PipeHandle out = INVALID_PIPE;
+    PipeHandle in = INVALID_PIPE;
+    std::uint8_t buffer[65] = {};
+    std::int32_t length = -1;
+
+    void Start(int count = 1, EmulatedDeviceSpec spec = {})
+    {
+        for (int i = 0; i < count; ++i)
+            devices.push_back(device = &emulator.AddDevice(spec));
+        backend = std::make_unique<LibusbBackend>();
+    }
+
+    void OpenBoth()
+    {
+        out = backend->MPUSBOpen(0, ID, EP1, DIRECTION_WRITE, 0);
+        in = backend->MPUSBOpen(0, ID, EP1, DIRECTION_READ, 0);
+        ASSERT_NE(out, INVALID_PIPE);
+        ASSERT_NE(in, INVALID_PIPE);
+    }
+
+    std::int32_t Read(int timeoutMs = 10) { return backend->MPUSBRead(in, buffer, 65, &length, timeoutMs); }
+    std::string Received() const { return std::string(reinterpret_cast<const char*>(buffer), length); }
+    int Claims() const
+    {
+        return static_cast<int>(
+            std::count_if(devices.begin(), devices.end(), [](auto* d) { return d->Claimed(); }));
+    }
+};
+
+} // namespace
+
+TEST_F(Backend, CountsMatchingDevicesByIdentifier)
+{
+    Start(2);
+    emulator.AddDevice({0x1234, 0x5678, false});
+    EXPECT_EQ(backend->MPUSBGetDeviceCount(ID), 2);
+    EXPECT_EQ(backend->MPUSBGetDeviceCount("  VID_04D8&PID_0011  "), 2);
+    EXPECT_EQ(backend->MPUSBGetDeviceCount("\\\\?\\usb#vid_04d8&pid_0011#1234"), 2);
+    EXPECT_EQ(backend->MPUSBGetDeviceCount("vid_1234&pid_5678"), 1);
+    EXPECT_EQ(backend->MPUSBGetDeviceCount("vid_04d8&pid_0012"), 0);
+    for (const char* malformed :
+         {"vid_4d8&pid_0011", "vid_04d8", "pid_0011", "vid_04d8&pid_00111", "vid_04g8&pid_0011"})
+        EXPECT_EQ(backend->MPUSBGetDeviceCount(malformed), 0) << malformed;
+    EXPECT_FALSE(backend->Selects("demo"));
+}
+
+TEST_F(Backend, OpensTheChosenInstanceAndSharesOneClaim)
+{
+    Start(2);
+    PipeHandle second = backend->MPUSBOpen(1, ID, EP1, DIRECTION_WRITE, 0);
+    EXPECT_NE(second, INVALID_PIPE);
+    EXPECT_EQ(Claims(), 1);
+    EXPECT_EQ(backend->MPUSBOpen(2, ID, EP1, DIRECTION_WRITE, 0), INVALID_PIPE);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::DeviceNotConnected);
+    EXPECT_EQ(backend->MPUSBOpen(0, ID, "\\MCHP_EP2", DIRECTION_READ, 0), INVALID_PIPE);
+    EXPECT_EQ(backend->MPUSBOpen(0, ID, "EP1", DIRECTION_READ, 0), INVALID_PIPE);
+    EXPECT_EQ(backend->MPUSBOpen(0, ID, EP1, 7, 0), INVALID_PIPE);
+
+    OpenBoth();
+    EXPECT_EQ(Claims(), 2);
+    backend->MPUSBClose(second);
+    backend->MPUSBClose(out);
+    EXPECT_EQ(Claims(), 1); // the read pipe still holds its device
+    EXPECT_EQ(Read(10), 0);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::Timeout);
+    backend->MPUSBClose(in);
+    EXPECT_EQ(Claims(), 0);
+    EXPECT_EQ(backend->MPUSBClose(in), 0);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::InvalidHandle);
+}
+
+TEST_F(Backend, WritesAPacketAndReadsTheReply)
+{
+    Start();
+    OpenBoth();
+    std::uint8_t packet[20] = {'L', 'E', 'D', ' ', 'O', 'N', '\r'};
+    std::int32_t sent = 0;
+    EXPECT_EQ(backend->MPUSBWrite(out, packet, 20, &sent, 1000), 1);
+    EXPECT_EQ(sent, 20);
+    ASSERT_EQ(device->Written().size(), 1u);
+    EXPECT_EQ(device->Written()[0], Packet(packet, packet + 20));
+
+    device->QueueReply("OK\r\n");
+    EXPECT_EQ(Read(), 1);
+    EXPECT_EQ(Received(), "OK\r\n");
+
+    // A full 64-byte packet fills the one-packet request and ends it.
+    device->QueueReply(std::string(64, 'x'));
+    EXPECT_EQ(Read(), 1);
+    EXPECT_EQ(length, 64);
+}
+
+TEST_F(Backend, ReadWithNothingToReadTimesOut)
+{
+    Start();
+    OpenBoth();
+    auto start = Clock::now();
+    EXPECT_EQ(Read(10), 0);
+    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::Timeout);
+    EXPECT_GE(waited, 9);
+    EXPECT_LT(waited, 200);
+}
+
+TEST_F(Backend, UnpluggedDeviceFailsWithDeviceNotConnected)
+{
+    Start();
+    OpenBoth();
+    device->Unplug();
+    std::uint8_t packet[20] = {'X', '\r'};
+    EXPECT_EQ(backend->MPUSBWrite(out, packet, 20, nullptr, 1000), 0);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::DeviceNotConnected);
+    EXPECT_EQ(Read(), 0);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::DeviceNotConnected);
+    // libusb learns of the removal from its hotplug thread.
+    for (int i = 0; i < 100 && backend->MPUSBGetDeviceCount(ID) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(backend->MPUSBGetDeviceCount(ID), 0);
+    EXPECT_EQ(backend->MPUSBClose(out), 1);
+    EXPECT_EQ(backend->MPUSBClose(in), 1);
+}
+
+TEST_F(Backend, UnplugEndsAWaitingRead)
+{
+    Start();
+    OpenBoth();
+    std::thread unplug([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        device->Unplug();
+    });
+    auto start = Clock::now();
+    EXPECT_EQ(Read(2000), 0);
+    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    unplug.join();
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::DeviceNotConnected);
+    EXPECT_LT(waited, 1000);
+}
+
+TEST_F(Backend, RefusedBusyAndStalledDevicesGiveTheirCodes)
+{
+    Start();
+    device->SetBusy(true);
+    EXPECT_EQ(backend->MPUSBOpen(0, ID, EP1, DIRECTION_WRITE, 0), INVALID_PIPE);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::Busy);
+    EXPECT_FALSE(device->Claimed());
+    device->SetBusy(false);
+
+    OpenBoth();
+    device->SetStalled(true);
+    std::uint8_t packet[20] = {};
+    EXPECT_EQ(backend->MPUSBWrite(out, packet, 20, nullptr, 1000), 0);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::GenFailure);
+    EXPECT_EQ(Read(), 0);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::GenFailure);
+}
+
+TEST_F(Backend, DeviceNodeWithoutAccessIsAccessDenied)
+{
+    Start();
+    device->RefuseAccess();
+    EXPECT_EQ(backend->MPUSBGetDeviceCount(ID), 1); // counting needs no access
+    EXPECT_EQ(backend->MPUSBOpen(0, ID, EP1, DIRECTION_WRITE, 0), INVALID_PIPE);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::AccessDenied);
+}
+
+TEST_F(Backend, InterruptEndpointsCarryPacketsToo)
+{
+    Start(1, {0x04d8, 0x0011, true});
+    OpenBoth();
+    std::uint8_t packet[20] = {'H', 'I', '\r'};
+    EXPECT_EQ(backend->MPUSBWrite(out, packet, 20, nullptr, 1000), 1);
+    EXPECT_EQ(device->Written().size(), 1u);
+    device->QueueReply("HI\r\n");
+    device->QueueReply(""); // a zero-length packet
+    EXPECT_EQ(Read(), 1);
+    EXPECT_EQ(Received(), "HI\r\n");
+    EXPECT_EQ(Read(), 1);
+    EXPECT_EQ(length, 0);
+}
+
+TEST_F(Backend, ClosingTheBackendReleasesOpenDevices)
+{
+    Start();
+    OpenBoth();
+    EXPECT_TRUE(device->Claimed());
+    backend.reset();
+    EXPECT_FALSE(device->Claimed());
+}

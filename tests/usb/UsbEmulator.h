@@ -1,0 +1,93 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+typedef struct _UMockdevTestbed UMockdevTestbed;
+typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
+typedef struct _UMockdevIoctlClient UMockdevIoctlClient;
+typedef struct _UMockdevIoctlData UMockdevIoctlData;
+
+using Packet = std::vector<std::uint8_t>;
+
+// One emulated USB device: interface 0 (vendor class) with endpoints 0x01 OUT
+// and 0x81 IN of 64-byte packets. It answers libusb's usbfs requests as the
+// kernel would. Its ioctls run on umockdev's worker thread; the controls may
+// be used from any thread.
+class EmulatedDevice {
+public:
+    static constexpr std::size_t MAX_PACKET = 64;
+
+    // Queues one packet for the IN endpoint (at most MAX_PACKET bytes).
+    void QueueReply(const std::string& bytes);
+    // Answers every packet written to the OUT endpoint with these packets.
+    void SetFirmware(std::function<std::vector<std::string>(const Packet&)> firmware);
+    // Every packet written to the OUT endpoint so far.
+    std::vector<Packet> Written();
+    bool WaitForWritten(std::size_t count, int timeoutMs);
+    bool Claimed();
+
+    void Unplug();
+    void SetBusy(bool busy);       // claiming interface 0 fails: another program has it
+    void SetStalled(bool stalled); // transfers stall
+    // Opening the device node is refused, as for a user without the udev rule.
+    void RefuseAccess();
+    const std::string& NodePath() const { return nodePath_; }
+
+private:
+    friend class UsbEmulator;
+    struct Urb {
+        UMockdevIoctlData* urb;
+        UMockdevIoctlData* buffer;
+        std::size_t filled = 0;
+    };
+
+    static int HandleIoctl(UMockdevIoctlBase* handler, UMockdevIoctlClient* client, void* self);
+    void Ioctl(UMockdevIoctlClient* client);
+    void Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
+    void Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
+    void Discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
+    void Pump();
+    void Finish(Urb urb, int status);
+
+    UMockdevTestbed* testbed_ = nullptr;
+    std::string sysfsPath_;
+    std::string nodePath_;
+    std::mutex mutex_;
+    std::condition_variable written_;
+    std::deque<Packet> replies_;
+    std::vector<Packet> writtenPackets_;
+    std::deque<Urb> parked_;    // IN transfers waiting for the device
+    std::deque<Urb> completed_; // transfers ready to be reaped
+    std::function<std::vector<std::string>(const Packet&)> firmware_;
+    bool unplugged_ = false;
+    bool busy_ = false;
+    bool stalled_ = false;
+    bool claimed_ = false;
+};
+
+struct EmulatedDeviceSpec {
+    std::uint16_t vendor = 0x04d8;
+    std::uint16_t product = 0x0011;
+    bool interrupt = false; // bulk endpoints unless set
+};
+
+// A umockdev testbed holding emulated devices. Create it before libusb
+// starts; the process must run with libumockdev-preload.
+class UsbEmulator {
+public:
+    UsbEmulator();
+    ~UsbEmulator();
+    EmulatedDevice& AddDevice(const EmulatedDeviceSpec& spec = {});
+
+private:
+    UMockdevTestbed* testbed_;
+    std::vector<UMockdevIoctlBase*> handlers_;
+    std::vector<std::unique_ptr<EmulatedDevice>> devices_;
+};

@@ -42,16 +42,64 @@ int EndpointNumber(const std::string& endpoint)
     return number >= 1 && number <= 15 ? number : 0;
 }
 
-// The attached devices with these ids, in libusb's order.
-std::vector<libusb_device*> Matching(libusb_device** list, ssize_t count, const UsbIds& ids)
-{
-    std::vector<libusb_device*> found;
-    for (ssize_t i = 0; i < count; ++i) {
-        libusb_device_descriptor descriptor{};
-        if (libusb_get_device_descriptor(list[i], &descriptor) == 0 && descriptor.idVendor == ids.vendor &&
-            descriptor.idProduct == ids.product)
-            found.push_back(list[i]);
+// The attached devices, for as long as it lives.
+class DeviceList {
+public:
+    explicit DeviceList(libusb_context* context)
+    {
+        count_ = context ? libusb_get_device_list(context, &list_) : 0;
     }
+    ~DeviceList()
+    {
+        if (list_)
+            libusb_free_device_list(list_, 1);
+    }
+    DeviceList(const DeviceList&) = delete;
+    DeviceList& operator=(const DeviceList&) = delete;
+
+    // The devices with these ids, in libusb's order.
+    std::vector<libusb_device*> Matching(const UsbIds& ids) const
+    {
+        std::vector<libusb_device*> found;
+        for (ssize_t i = 0; i < count_; ++i) {
+            libusb_device_descriptor descriptor{};
+            if (libusb_get_device_descriptor(list_[i], &descriptor) == 0 &&
+                descriptor.idVendor == ids.vendor && descriptor.idProduct == ids.product)
+                found.push_back(list_[i]);
+        }
+        return found;
+    }
+
+private:
+    libusb_device** list_ = nullptr;
+    ssize_t count_ = 0;
+};
+
+struct EndpointKind {
+    bool interrupt;
+    std::uint16_t maxPacket;
+};
+
+// A bulk or interrupt endpoint of interface 0 with this address.
+std::optional<EndpointKind> EndpointOf(libusb_device* device, std::uint8_t address)
+{
+    libusb_config_descriptor* config = nullptr;
+    if (libusb_get_active_config_descriptor(device, &config) != 0)
+        return std::nullopt;
+    std::optional<EndpointKind> found;
+    for (int a = 0; config->bNumInterfaces > INTERFACE && a < config->interface[INTERFACE].num_altsetting;
+         ++a) {
+        const libusb_interface_descriptor& setting = config->interface[INTERFACE].altsetting[a];
+        for (int e = 0; e < setting.bNumEndpoints && !found; ++e) {
+            const libusb_endpoint_descriptor& endpoint = setting.endpoint[e];
+            const int type = endpoint.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK;
+            if (endpoint.bEndpointAddress == address &&
+                (type == LIBUSB_TRANSFER_TYPE_BULK || type == LIBUSB_TRANSFER_TYPE_INTERRUPT))
+                found = EndpointKind{type == LIBUSB_TRANSFER_TYPE_INTERRUPT,
+                                     static_cast<std::uint16_t>(endpoint.wMaxPacketSize & 0x7FF)};
+        }
+    }
+    libusb_free_config_descriptor(config);
     return found;
 }
 
@@ -96,16 +144,30 @@ bool LibusbBackend::Selects(const std::string& deviceId) const
 std::int32_t LibusbBackend::MPUSBGetDeviceCount(const std::string& deviceId)
 {
     auto ids = ParseDeviceIdentifier(deviceId);
-    libusb_context* context = Context();
-    if (!ids || !context)
+    if (!ids)
         return 0;
-    libusb_device** list = nullptr;
-    ssize_t count = libusb_get_device_list(context, &list);
-    if (count < 0)
-        return 0;
-    auto found = static_cast<std::int32_t>(Matching(list, count, *ids).size());
-    libusb_free_device_list(list, 1);
-    return found;
+    return static_cast<std::int32_t>(DeviceList(Context()).Matching(*ids).size());
+}
+
+std::shared_ptr<LibusbBackend::Claim> LibusbBackend::ClaimOf(libusb_device* device, int& error)
+{
+    const auto key =
+        static_cast<std::uint16_t>(libusb_get_bus_number(device) << 8 | libusb_get_device_address(device));
+    if (std::shared_ptr<Claim> claim = claims_[key].lock())
+        return claim;
+    libusb_device_handle* handle = nullptr;
+    if ((error = libusb_open(device, &handle)) != 0)
+        return nullptr;
+    // A kernel driver bound to the interface is detached for the claim and
+    // given back on release.
+    libusb_set_auto_detach_kernel_driver(handle, 1);
+    if ((error = libusb_claim_interface(handle, INTERFACE)) != 0) {
+        libusb_close(handle);
+        return nullptr;
+    }
+    auto claim = std::shared_ptr<Claim>(new Claim{handle});
+    claims_[key] = claim;
+    return claim;
 }
 
 PipeHandle LibusbBackend::MPUSBOpen(std::int32_t instance, const std::string& deviceId,
@@ -118,63 +180,29 @@ PipeHandle LibusbBackend::MPUSBOpen(std::int32_t instance, const std::string& de
         return INVALID_PIPE;
     }
     auto ids = ParseDeviceIdentifier(deviceId);
-    libusb_context* context = Context();
-    libusb_device** list = nullptr;
-    ssize_t count = ids && context ? libusb_get_device_list(context, &list) : -1;
-    std::vector<libusb_device*> found =
-        count >= 0 ? Matching(list, count, *ids) : std::vector<libusb_device*>{};
+    DeviceList list(ids ? Context() : nullptr);
+    std::vector<libusb_device*> found = ids ? list.Matching(*ids) : std::vector<libusb_device*>{};
     if (instance < 0 || static_cast<std::size_t>(instance) >= found.size()) {
-        if (list)
-            libusb_free_device_list(list, 1);
         lastError_ = ErrorCode::DeviceNotConnected;
         return INVALID_PIPE;
     }
     libusb_device* device = found[static_cast<std::size_t>(instance)];
-    const auto key =
-        static_cast<std::uint16_t>(libusb_get_bus_number(device) << 8 | libusb_get_device_address(device));
 
-    std::shared_ptr<Claim> claim = claims_[key].lock();
     int error = 0;
+    std::shared_ptr<Claim> claim = ClaimOf(device, error);
     if (!claim) {
-        libusb_device_handle* handle = nullptr;
-        error = libusb_open(device, &handle);
-        if (error == 0) {
-            // A kernel driver bound to the interface is detached for the
-            // claim and given back on release.
-            libusb_set_auto_detach_kernel_driver(handle, 1);
-            error = libusb_claim_interface(handle, INTERFACE);
-            if (error != 0)
-                libusb_close(handle);
-            else
-                claims_[key] = claim = std::shared_ptr<Claim>(new Claim{handle});
-        }
-    }
-    const std::uint8_t address = static_cast<std::uint8_t>(number | (direction == DIRECTION_READ ? 0x80 : 0));
-    std::optional<Pipe> pipe;
-    libusb_config_descriptor* config = nullptr;
-    if (error == 0 && (error = libusb_get_active_config_descriptor(device, &config)) == 0) {
-        for (int a = 0; a < config->interface[INTERFACE].num_altsetting && !pipe; ++a) {
-            const libusb_interface_descriptor& setting = config->interface[INTERFACE].altsetting[a];
-            for (int e = 0; e < setting.bNumEndpoints; ++e) {
-                const libusb_endpoint_descriptor& ep = setting.endpoint[e];
-                const int type = ep.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK;
-                if (ep.bEndpointAddress == address &&
-                    (type == LIBUSB_TRANSFER_TYPE_BULK || type == LIBUSB_TRANSFER_TYPE_INTERRUPT))
-                    pipe = Pipe{claim, address, type == LIBUSB_TRANSFER_TYPE_INTERRUPT,
-                                static_cast<std::uint16_t>(ep.wMaxPacketSize & 0x7FF)};
-            }
-        }
-        libusb_free_config_descriptor(config);
-        if (!pipe)
-            error = LIBUSB_ERROR_NOT_FOUND;
-    }
-    libusb_free_device_list(list, 1);
-    if (!pipe) {
         lastError_ = ErrorCodeOf(error);
         return INVALID_PIPE;
     }
+    const auto address = static_cast<std::uint8_t>(number | (direction == DIRECTION_READ ? 0x80 : 0));
+    std::optional<EndpointKind> kind = EndpointOf(device, address);
+    if (!kind) {
+        // The claim goes with the last pipe that holds it.
+        lastError_ = ErrorCode::GenFailure;
+        return INVALID_PIPE;
+    }
     PipeHandle handle = nextHandle_++;
-    pipes_.emplace(handle, std::move(*pipe));
+    pipes_.emplace(handle, Pipe{std::move(claim), address, kind->interrupt, kind->maxPacket});
     return handle;
 }
 

@@ -6,6 +6,7 @@
 #include "UsbBackend.h"
 
 struct libusb_context;
+struct libusb_device;
 struct libusb_device_handle;
 
 // Real devices through libusb, selected by the "vid_XXXX" and "pid_YYYY" in
@@ -40,6 +41,9 @@ private:
     };
 
     libusb_context* Context();
+    // The device's claim, shared with its other pipes or made now; null with
+    // libusb's error when the device cannot be opened or claimed.
+    std::shared_ptr<Claim> ClaimOf(libusb_device* device, int& error);
     std::int32_t Fail(std::uint32_t code);
     std::int32_t Transfer(const Pipe& pipe, std::uint8_t* data, std::int32_t length,
                           std::int32_t* transferred, std::int32_t timeoutMs);

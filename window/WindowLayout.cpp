@@ -69,7 +69,6 @@ void FrmCom3::BuildLayout()
     cmbDesc->setCompleter(nullptr);
     cmbDesc->lineEdit()->setMaxLength(NO_LENGTH_LIMIT);
     cmbDesc->setEditText(QStringLiteral("vid_0b2d&pid_0052"));
-    cmbDesc->lineEdit()->setCursorPosition(0);
     cmbDesc->setGeometry(TwipsRect(1200, 120, 1935, 300));
 
     cmdPrepare = new QPushButton(QStringLiteral("Open(&O)"), this);

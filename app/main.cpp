@@ -27,9 +27,11 @@ bool DisplayMissing()
 int main(int argc, char* argv[])
 {
     if (DisplayMissing()) {
-        std::fprintf(stderr, "pellmark: no display found (DISPLAY is not set).\n"
-                             "Start it from a desktop session, or under a virtual display:\n"
-                             "  xvfb-run -s '-screen 0 1024x768x24' build/pellmark\n");
+        std::fprintf(stderr,
+                     "pellmark: no display found (DISPLAY is not set).\n"
+                     "Start it from a desktop session, or under a virtual display (apt-get install xvfb):\n"
+                     "  xvfb-run -a %s\n",
+                     argv[0]);
         return 1;
     }
     QApplication application(argc, argv);

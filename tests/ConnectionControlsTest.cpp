@@ -56,6 +56,15 @@ TEST_F(Controls, OpenEntersConnectedWithPreparedAndCloseGoesBackToIdle)
     EXPECT_EQ(window.sbrMessage->StatusText(), "Prepared");
 }
 
+TEST_F(Controls, OpenPressedTwiceQuicklyOpensOnce)
+{
+    window.cmbDesc->setEditText(QStringLiteral("demo"));
+    QTest::mouseDClick(window.cmdPrepare, Qt::LeftButton);
+    QTest::mouseClick(window.cmdPrepare, Qt::LeftButton);
+    EXPECT_EQ(std::count(library.calls.begin(), library.calls.end(), "MPUSBGetDeviceCount(demo)"), 1);
+    EXPECT_TRUE(Connected());
+}
+
 TEST_F(Controls, CloseClickedWithTheMouseLeavesTheFocusInTheSendBox)
 {
     Open(QStringLiteral("demo"));

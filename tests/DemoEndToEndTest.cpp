@@ -81,6 +81,21 @@ TEST_F(DemoProgram, TypeACommandPressEnterAndSeeTheAnswer)
     EXPECT_EQ(messages.shown, (std::vector<std::string>{"Error code:  1167", "Failed to send data"}));
 }
 
+TEST_F(DemoProgram, WriteThatTimesOutHoldsTheLoopNoLongerThanItsTimeOut)
+{
+    window.cmbDesc->setEditText(QStringLiteral("demo"));
+    QTest::mouseClick(window.cmdPrepare, Qt::LeftButton);
+    demo->FailNextWrite(ErrorCode::Timeout);
+    window.txtSend->setText("LED ON");
+    QElapsedTimer held;
+    held.start();
+    QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+    EXPECT_LT(held.elapsed(), 1500);
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{"Error code:  121", "Failed to send data"}));
+    EXPECT_TRUE(link.State.PipesOpen);
+    EXPECT_EQ(window.sbrMessage->StatusText(), "Prepared");
+}
+
 TEST_F(DemoProgram, UnpluggedDemoDeviceIsNotConnected)
 {
     demo->Unplug();

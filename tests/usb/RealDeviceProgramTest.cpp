@@ -23,7 +23,8 @@ struct MessageBoxWatch {
             if (!box)
                 return;
             const bool plain = box->windowTitle() == "Pellmark" && box->icon() == QMessageBox::NoIcon &&
-                               box->buttons().size() == 1 && box->standardButtons() == QMessageBox::Ok;
+                               box->buttons().size() == 1 && box->standardButtons() == QMessageBox::Ok &&
+                               box->button(QMessageBox::Ok)->icon().isNull();
             seen << (plain ? box->text() : "unexpected box: " + box->text());
             box->button(QMessageBox::Ok)->click();
         });

@@ -3,8 +3,7 @@
 // full receive area holds.
 #include <QApplication>
 #include <benchmark/benchmark.h>
-#include <fstream>
-#include <unistd.h>
+#include <malloc.h>
 
 #include "DemoDevice.h"
 #include "DeviceLink.h"
@@ -21,12 +20,12 @@ public:
     void ShowMessage(const std::string&) override {}
 };
 
-double ResidentMegabytes()
+// Heap in use, which unlike the resident size does not depend on what
+// earlier benchmarks left to the allocator.
+double HeapMegabytes()
 {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+    struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
 }
 
 void Fill(ReceiveArea& area, int lines, const QString& line = LINE_60)
@@ -59,14 +58,14 @@ BENCHMARK(BM_AppendLine)->Arg(0)->Arg(1000)->Arg(ReceiveArea::LINE_LIMIT)->Unit(
 void BM_FilledAreaMemory(benchmark::State& state)
 {
     for (auto _ : state) {
-        double before = ResidentMegabytes();
+        double before = HeapMegabytes();
         auto* area = new ReceiveArea;
         area->setMaximumBlockCount(0);
         area->resize(401, 393);
         area->show();
         Fill(*area, static_cast<int>(state.range(0)));
         QCoreApplication::processEvents();
-        state.counters["MB"] = ResidentMegabytes() - before;
+        state.counters["MB"] = HeapMegabytes() - before;
         delete area;
     }
 }
@@ -78,13 +77,13 @@ void BM_LongestLinesMemory(benchmark::State& state)
 {
     const QString longest(static_cast<qsizetype>(LineAssembly::PENDING_LIMIT), QChar('y'));
     for (auto _ : state) {
-        double before = ResidentMegabytes();
+        double before = HeapMegabytes();
         auto* area = new ReceiveArea;
         area->resize(401, 393);
         area->show();
         Fill(*area, static_cast<int>(state.range(0)), longest);
         QCoreApplication::processEvents();
-        state.counters["MB"] = ResidentMegabytes() - before;
+        state.counters["MB"] = HeapMegabytes() - before;
         delete area;
     }
 }

@@ -4,12 +4,16 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <memory>
 
 #include "DemoDevice.h"
 #include "DeviceLink.h"
+#include "FrmCom3.h"
+#include "LibraryRouter.h"
 #include "LineAssembly.h"
 #include "MessageSink.h"
 #include "ReceiveArea.h"
+#include "ReceiveLoop.h"
 
 namespace {
 
@@ -115,6 +119,29 @@ void BM_ReceiveLine(benchmark::State& state)
         benchmark::DoNotOptimize(link.ReceiveLine(10));
 }
 BENCHMARK(BM_ReceiveLine);
+
+// One cycle of the receive loop while the demo device streams: window events
+// (the receive area's repaint among them), the 1 ms sleep, one packet read,
+// and its line appended.
+void BM_StreamingCycle(benchmark::State& state)
+{
+    LibraryRouter library;
+    library.AddBackend(std::make_unique<DemoDevice>());
+    NoMessages messages;
+    DeviceLink link(library, messages);
+    FrmCom3 window(link);
+    ReceiveLoop loop(window, link);
+    window.Form_Load();
+    window.cmbDesc->setEditText("demo");
+    window.cmdPrepare_Click();
+    window.txtSend->setText("COUNT 1000000000");
+    window.cmdSend_Click();
+    for (auto _ : state)
+        loop.RunCycle();
+    state.counters["lines/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_StreamingCycle)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -13,6 +13,9 @@ ReceiveArea::ReceiveArea(QWidget* parent) : QPlainTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTabChangesFocus(true);
+    repaintPause_.setSingleShot(true);
+    repaintPause_.setInterval(REPAINT_INTERVAL_MS);
+    connect(&repaintPause_, &QTimer::timeout, this, [this] { viewport()->setUpdatesEnabled(true); });
 }
 
 void ReceiveArea::AppendLine(QStringView line)
@@ -43,6 +46,13 @@ void ReceiveArea::AppendLine(QStringView line)
         setTextCursor(kept);
     }
     bar->setValue(following ? bar->maximum() : scrolled);
+
+    // A device streaming lines would otherwise have the area repainted for
+    // every line; the screen shows no more than about 60 frames a second.
+    if (!repaintPause_.isActive()) {
+        viewport()->setUpdatesEnabled(false);
+        repaintPause_.start();
+    }
 }
 
 void ReceiveArea::focusInEvent(QFocusEvent* event)

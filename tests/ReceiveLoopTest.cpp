@@ -87,6 +87,16 @@ TEST_F(Loop, ViewFollowsTheEndButStaysWhereTheUserScrolled)
     EXPECT_EQ(window.txtReceive->textCursor().position(), 0);
 }
 
+TEST_F(Loop, StreamingLinesRepaintAtTheScreensPace)
+{
+    window.txtReceive->AppendLine(u"one");
+    window.txtReceive->AppendLine(u"two");
+    EXPECT_FALSE(window.txtReceive->viewport()->updatesEnabled());
+    QTest::qWait(ReceiveArea::REPAINT_INTERVAL_MS * 3);
+    EXPECT_TRUE(window.txtReceive->viewport()->updatesEnabled());
+    EXPECT_EQ(Received(), "one\ntwo\n");
+}
+
 TEST_F(Loop, ReceiveAreaDropsTheOldestLinesBeyondItsLimit)
 {
     for (int i = 0; i < ReceiveArea::LINE_LIMIT + 5; ++i)

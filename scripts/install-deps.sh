@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building (and, with --tests, testing)
-# needs, when any of them is missing. Uses sudo when not run as root.
+# Installs the Debian packages that building needs (with --tests, testing;
+# with --bench, the benchmarks), when any of them is missing. Uses sudo when
+# not run as root.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libusb-1.0-0-dev fonts-ipafont-gothic)
-if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(libgtest-dev umockdev libumockdev-dev libglib2.0-dev)
-fi
+case "${1:-}" in
+  --tests) packages+=(libgtest-dev umockdev libumockdev-dev libglib2.0-dev) ;;
+  --bench) packages+=(libbenchmark-dev) ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

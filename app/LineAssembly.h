@@ -12,8 +12,8 @@
 class LineAssembly {
 public:
     // A character that would make the pending text longer than this first
-    // sends the pending text out as a line of its own, so that a device that never ends its lines cannot
-    // grow it without end.
+    // sends the pending text out as a line of its own, so that a device that
+    // never ends its lines cannot grow it without end.
     static constexpr std::size_t PENDING_LIMIT = 2048;
 
     using LineSink = std::function<void(std::u16string_view line)>;

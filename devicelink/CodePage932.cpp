@@ -80,14 +80,15 @@ std::u16string Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t lengt
     std::size_t inLeft = input.size();
     char* out = reinterpret_cast<char*>(text.data());
     std::size_t outLeft = text.size() * sizeof(char16_t);
+    auto replaceOne = [&](char16_t replacement) {
+        *reinterpret_cast<char16_t*>(out) = replacement;
+        ++in, --inLeft, out += sizeof(char16_t), outLeft -= sizeof(char16_t);
+    };
+    // Without a converter only ASCII can be trusted.
+    while (!IsOpen(cd) && inLeft > 0)
+        replaceOne(static_cast<std::uint8_t>(*in) < 0x80 ? static_cast<char16_t>(*in)
+                                                         : REPLACEMENT_CHARACTER);
     while (inLeft > 0) {
-        if (!IsOpen(cd)) {
-            // Without a converter only ASCII can be trusted.
-            auto b = static_cast<std::uint8_t>(*in);
-            *reinterpret_cast<char16_t*>(out) = b < 0x80 ? b : REPLACEMENT_CHARACTER;
-            ++in, --inLeft, out += sizeof(char16_t), outLeft -= sizeof(char16_t);
-            continue;
-        }
         if (iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1))
             break;
         if (errno == EINVAL && inLeft == 1 && IsCp932LeadByte(static_cast<std::uint8_t>(*in))) {
@@ -97,8 +98,7 @@ std::u16string Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t lengt
         // Not valid here: replace one byte and go on with the next, so that a
         // lead byte never swallows the CR or LF after it.
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        *reinterpret_cast<char16_t*>(out) = REPLACEMENT_CHARACTER;
-        ++in, --inLeft, out += sizeof(char16_t), outLeft -= sizeof(char16_t);
+        replaceOne(REPLACEMENT_CHARACTER);
     }
     text.resize((reinterpret_cast<char16_t*>(out) - text.data()));
     return text;

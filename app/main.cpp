@@ -1,41 +1,30 @@
 #include <QApplication>
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 
 #include "AppIcon.h"
+#include "CommandLine.h"
 #include "DarAdoMain.h"
-
-namespace {
-
-// Without a display Qt would stop with a message about platform plugins that
-// tells a new user nothing; say what is missing and how to go on instead.
-bool DisplayMissing()
-{
-#if defined(Q_OS_LINUX)
-    auto unset = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value == nullptr || *value == '\0';
-    };
-    return unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM");
-#else
-    return false;
-#endif
-}
-
-} // namespace
+#include "DisplayGuard.h"
 
 int main(int argc, char* argv[])
 {
-    if (DisplayMissing()) {
-        std::fprintf(stderr,
-                     "pellmark: no display found (DISPLAY is not set).\n"
-                     "Start it from a desktop session, or under a virtual display (apt-get install xvfb):\n"
-                     "  xvfb-run -a %s\n",
-                     argv[0]);
-        return 1;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Help, version and usage errors need no display.
+    const CommandLine commandLine = ParseCommandLine(arguments);
+    if (commandLine.exitStatus) {
+        std::fputs(qPrintable(commandLine.output), *commandLine.exitStatus == 0 ? stdout : stderr);
+        return *commandLine.exitStatus;
     }
+
+    auto guard = std::make_unique<DisplayGuard>(argc > 0 ? argv[0] : "pellmark");
     QApplication application(argc, argv);
+    guard.reset();
     QApplication::setApplicationName(QStringLiteral("Pellmark"));
+    QApplication::setApplicationVersion(QStringLiteral(PELLMARK_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(PELLMARK_APP_ID));
     QApplication::setWindowIcon(AppIcon());
     return DarAdoMain::Main();
 }

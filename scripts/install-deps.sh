@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building needs (with --tests, testing;
-# with --bench, the benchmarks), when any of them is missing. Uses sudo when
-# not run as root.
+# with --bench, the benchmarks; with --package, making and checking the
+# .deb; with --screenshot, the README's screenshot), when any of them is
+# missing. Uses sudo when not run as root.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libusb-1.0-0-dev fonts-ipafont-gothic)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libxkbcommon-dev libusb-1.0-0-dev fonts-ipafont-gothic)
 case "${1:-}" in
-  --tests) packages+=(libgtest-dev umockdev libumockdev-dev libglib2.0-dev) ;;
+  --tests) packages+=(libgtest-dev umockdev libumockdev-dev libglib2.0-dev desktop-file-utils appstream) ;;
   --bench) packages+=(libbenchmark-dev) ;;
+  --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
+  --screenshot) packages+=(xvfb xauth xdotool imagemagick) ;;
 esac
 
 missing=()

@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh --tests
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLMARK_WERROR=ON -DBUILD_TESTING=ON
-cmake --build build
-ctest --test-dir build --output-on-failure -j2
+cmake -S . -B build/tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLMARK_WERROR=ON -DPELLMARK_TESTS=ON
+cmake --build build/tests
+ctest --test-dir build/tests --output-on-failure -j2

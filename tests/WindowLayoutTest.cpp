@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QFontInfo>
 #include <QSignalSpy>
 
@@ -57,6 +58,20 @@ TEST_F(Layout, CaptionsTextsAndColours)
     EXPECT_EQ(window.txtReceive->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     EXPECT_FALSE(window.txtReceive->isReadOnly());
     EXPECT_FALSE(window.txtReceive->isUndoRedoEnabled());
+
+    // A screen reader hears the captions, without their access-key marks.
+    const std::pair<QWidget*, const char*> spoken[] = {
+        {window.txtSend, "Send Message"}, {window.cmdPrepare, "Open(O)"},
+        {window.cmdClose, "Close(C)"},    {window.cmdCls, "CLS"},
+        {window.cmdSend, "Send"},         {window.txtReceive, "Received lines"}};
+    for (const auto& [control, name] : spoken)
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), name);
+    // The combo box's name is its text; its label is named by a relation.
+    auto labels = QAccessible::queryAccessibleInterface(window.cmbDesc)->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels.first().first->text(QAccessible::Name), "Target USB");
+    window.sbrMessage->SetStatusText("Received");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window.sbrMessage)->text(QAccessible::Name), "Received");
 }
 
 TEST_F(Layout, FontsResolveToJapaneseFaces)

@@ -1,5 +1,7 @@
 #include "StatusBar.h"
 
+#include <QAccessible>
+
 StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(false);
@@ -11,4 +13,7 @@ void StatusBar::SetStatusText(const QString& text)
         return;
     showMessage(text);
     repaint();
+    // A screen reader reads the status bar's current message as its name.
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }

@@ -93,9 +93,17 @@ void FrmCom3::BuildLayout()
     cmdSend = new QPushButton(QStringLiteral("Send"), this);
     cmdSend->setGeometry(TwipsRect(5040, 600, 855, 350));
 
+    // What a screen reader says: the caption that names each control, without
+    // its access-key mark. The status bar reads out its current message.
+    for (auto [label, control] : {std::pair<QLabel*, QWidget*>{Label1, cmbDesc}, {Label2, txtSend}}) {
+        label->setBuddy(control); // where the name comes from on Linux
+        control->setAccessibleName(label->text());
+    }
+    txtReceive->setAccessibleName(QStringLiteral("Received lines"));
     for (QPushButton* button : {cmdPrepare, cmdClose, cmdCls, cmdSend}) {
         button->setAutoDefault(false);
         button->setDefault(false);
+        button->setAccessibleName(QString(button->text()).remove(u'&'));
     }
     const std::pair<QWidget*, const char*> names[] = {
         {Label1, "Label1"},     {sbrMessage, "sbrMessage"}, {cmbDesc, "cmbDesc"}, {cmdPrepare, "cmdPrepare"},

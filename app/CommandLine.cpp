@@ -1,0 +1,52 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+CommandLine ParseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Line terminal for USB microcontroller devices. Type \"demo\" into the "
+                       "Target USB box and press Open to try it without hardware."));
+    // Qt's own -platform and the like are single-dash words.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Print these options and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Print the version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+    // Taken by the application object after this parse.
+    for (const char* name : {"platform", "display", "style"}) {
+        QCommandLineOption qtOption(QLatin1String(name), QString(), QStringLiteral("value"));
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qtOption);
+    }
+
+    // Qt names the program in the usage line only once an application object
+    // exists; this parse comes before it.
+    QString helpText = parser.helpText();
+    const QString name =
+        arguments.isEmpty() ? QStringLiteral("pellmark") : QFileInfo(arguments.first()).fileName();
+    helpText.replace(0, helpText.indexOf(u'\n'), QStringLiteral("Usage: %1 [options]").arg(name));
+    CommandLine result;
+    auto usageError = [&](const QString& problem) {
+        result.exitStatus = 2;
+        result.output = QStringLiteral("pellmark: %1\n\n%2").arg(problem, helpText);
+        return result;
+    };
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(
+            QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+    if (parser.isSet(help)) {
+        result.exitStatus = 0;
+        result.output = helpText;
+    } else if (parser.isSet(version)) {
+        result.exitStatus = 0;
+        result.output = QStringLiteral("pellmark " PELLMARK_VERSION "\n");
+    }
+    return result;
+}

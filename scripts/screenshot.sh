@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Refreshes docs/screenshot.png: the real program under a virtual display, in a
+# session with the demo device, typed as a user would type it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh --screenshot
+cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/run --target pellmark
+
+if [[ -z "${SCREENSHOT_DISPLAY_READY:-}" ]]; then
+  SCREENSHOT_DISPLAY_READY=1 exec xvfb-run -a -s "-screen 0 640x600x24" "$0" "$@"
+fi
+
+build/run/app/pellmark &
+program=$!
+trap 'kill $program 2>/dev/null || true' EXIT
+window=$(xdotool search --sync --name 'by MpUsbApi')
+xdotool windowfocus --sync "$window"
+# The send box keeps its text after a send: select it so the next line replaces it.
+type_line() { xdotool key ctrl+a; xdotool type --delay 20 "$1"; xdotool key Return; sleep 0.3; }
+
+xdotool key ctrl+a
+xdotool type --delay 20 demo
+xdotool key alt+o
+sleep 0.5
+for line in HELP "LED ON" "ECHO hello" KANA "COUNT 3"; do type_line "$line"; done
+sleep 0.5
+import -window "$window" docs/screenshot.png
+echo "Wrote docs/screenshot.png"

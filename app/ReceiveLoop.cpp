@@ -14,9 +14,14 @@ ReceiveLoop::ReceiveLoop(FrmCom3& window, DeviceLink& link) : window_(window), l
 bool ReceiveLoop::RunCycle()
 {
     // Handlers run only here, never while a packet is being read or walked.
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // With the pipes closed there is nothing to read: the cycle waits for the
+    // window's next event instead of polling.
+    const bool closed = link_.State.InPipe == INVALID_PIPE;
+    QCoreApplication::processEvents(closed ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
     if (!window_.isVisible())
         return false; // a minimised window still counts as visible
+    if (link_.State.InPipe == INVALID_PIPE)
+        return true;
 
     Sleep(SLEEP_MS);
     std::u16string text = link_.ReceiveLine(READ_TIMEOUT_MS);

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the benchmarks in release mode and runs them.
+# Installs what is missing, builds the benchmarks in release mode and runs
+# them: offscreen, then the running program's measures again under a virtual
+# X display. The headline numbers go to bench/results.json.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh --bench
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELLMARK_BENCH=ON
 cmake --build build/bench --target pellmark_bench
-exec build/bench/bench/pellmark_bench "$@"
+build/bench/bench/pellmark_bench --results=bench/results.json "$@"
+QT_QPA_PLATFORM=xcb xvfb-run -a build/bench/bench/pellmark_bench --results=bench/results.json \
+  --suffix=_xvfb --benchmark_filter=NONE

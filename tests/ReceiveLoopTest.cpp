@@ -1,5 +1,6 @@
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTimer>
 
 #include "ReceiveLoop.h"
 #include "WindowFixture.h"
@@ -21,7 +22,19 @@ struct Loop : WindowFixture {
         ASSERT_TRUE(loop.RunCycle());
     }
 
-    QString Received() const { return window.txtReceive->toPlainText(); }
+    QString Received()
+    {
+        window.txtReceive->Flush();
+        return window.txtReceive->toPlainText();
+    }
+    // Lines added together, as within one frame.
+    void Add(int from, int count)
+    {
+        for (int i = from; i < from + count; ++i)
+            window.txtReceive->AppendLine(QString("line %1").arg(i));
+        window.txtReceive->Flush();
+    }
+    QString TopLine() const { return window.txtReceive->cursorForPosition(QPoint(4, 4)).block().text(); }
     QString Status() const { return window.sbrMessage->StatusText(); }
 };
 
@@ -40,16 +53,27 @@ TEST_F(Loop, ReceivedLineIsShownWithReceived)
     EXPECT_EQ(library.readCalls.back(), "4,65,10");
 }
 
-TEST_F(Loop, EmptyReadsChangeNothingAndClosedPipesAreStillPolled)
+TEST_F(Loop, EmptyReadsChangeNothingAndClosedPipesWaitForTheNextEvent)
 {
     window.sbrMessage->SetStatusText("Prepared");
     ASSERT_TRUE(loop.RunCycle());
     EXPECT_EQ(Status(), "Prepared");
     EXPECT_EQ(Received(), "");
 
+    // Nothing to read: a cycle waits for the window's next event, here a
+    // timer, rather than polling a closed pipe.
     link.State.InPipe = INVALID_PIPE;
-    ASSERT_TRUE(loop.RunCycle());
-    EXPECT_EQ(library.readCalls.back(), "-1,65,10");
+    const std::size_t reads = library.readCalls.size();
+    bool fired = false;
+    QTimer::singleShot(40, [&fired] { fired = true; });
+    int cycles = 0;
+    while (!fired && cycles < 100) {
+        ASSERT_TRUE(loop.RunCycle());
+        ++cycles;
+    }
+    EXPECT_TRUE(fired);
+    EXPECT_LT(cycles, 10);
+    EXPECT_EQ(library.readCalls.size(), reads);
 }
 
 TEST_F(Loop, OpeningDiscardsThePartialLine)
@@ -71,38 +95,65 @@ TEST_F(Loop, EndsOnceTheWindowIsClosedButNotWhenMinimised)
     EXPECT_EQ(library.readCalls.size(), 1u); // no read after the window went
 }
 
-TEST_F(Loop, ViewFollowsTheEndButStaysWhereTheUserScrolled)
+TEST_F(Loop, ViewFollowsTheEndButStaysOnItsTextWhenScrolledBackOrHeld)
 {
     QScrollBar* bar = window.txtReceive->verticalScrollBar();
-    for (int i = 0; i < 100; ++i)
-        window.txtReceive->AppendLine(QString("line %1").arg(i));
-    QCoreApplication::processEvents();
+    Add(0, 100);
     EXPECT_EQ(window.txtReceive->textCursor().position(), 0); // the caret never moves
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
 
     bar->setValue(10);
-    window.txtReceive->AppendLine(u"more");
-    EXPECT_EQ(bar->value(), 10);
+    Add(100, 1);
+    EXPECT_EQ(TopLine(), "line 10");
     EXPECT_EQ(window.txtReceive->textCursor().position(), 0);
+
+    // Past the bound the oldest lines go, and the view stays on its text
+    // until that text goes too; then it shows the oldest line kept.
+    Add(101, ReceiveArea::LINE_LIMIT - 101);
+    EXPECT_EQ(TopLine(), "line 10");
+    Add(ReceiveArea::LINE_LIMIT, 6);
+    EXPECT_EQ(TopLine(), "line 10");
+    Add(ReceiveArea::LINE_LIMIT + 6, 10);
+    EXPECT_EQ(TopLine(), "line 16");
+
+    // While the mouse button is held in the area, the view does not follow.
+    bar->setValue(bar->maximum());
+    const QString bottom = TopLine();
+    QTest::mousePress(window.txtReceive->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+    Add(ReceiveArea::LINE_LIMIT + 16, 3);
+    EXPECT_EQ(TopLine(), bottom);
+    QTest::mouseRelease(window.txtReceive->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+    bar->setValue(bar->maximum());
+    Add(ReceiveArea::LINE_LIMIT + 19, 1);
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
-TEST_F(Loop, StreamingLinesRepaintAtTheScreensPace)
+TEST_F(Loop, LinesOfOneFrameAreAddedTogether)
 {
     window.txtReceive->AppendLine(u"one");
     window.txtReceive->AppendLine(u"two");
-    EXPECT_FALSE(window.txtReceive->viewport()->updatesEnabled());
-    QTest::qWait(ReceiveArea::REPAINT_INTERVAL_MS * 3);
-    EXPECT_TRUE(window.txtReceive->viewport()->updatesEnabled());
-    EXPECT_EQ(Received(), "one\ntwo\n");
+    EXPECT_EQ(window.txtReceive->document()->blockCount(), 1);
+    QTest::qWait(ReceiveArea::FRAME_MS * 3);
+    EXPECT_EQ(window.txtReceive->toPlainText(), "one\ntwo\n");
 }
 
 TEST_F(Loop, ReceiveAreaDropsTheOldestLinesBeyondItsLimit)
 {
     for (int i = 0; i < ReceiveArea::LINE_LIMIT + 5; ++i)
         window.txtReceive->AppendLine(QString::number(i));
+    window.txtReceive->Flush();
     QTextDocument* document = window.txtReceive->document();
     EXPECT_EQ(document->blockCount(), ReceiveArea::LINE_LIMIT + 1);
     EXPECT_EQ(document->firstBlock().text(), "5");
     EXPECT_EQ(document->lastBlock().previous().text(), QString::number(ReceiveArea::LINE_LIMIT + 4));
+
+    // Long lines are bounded by their characters too, whole lines going.
+    const QString longest(2048, u'y');
+    for (int i = 0; i < ReceiveArea::CHARACTER_LIMIT / longest.size() + 10; ++i)
+        window.txtReceive->AppendLine(longest);
+    window.txtReceive->Flush();
+    EXPECT_LE(document->characterCount(), ReceiveArea::CHARACTER_LIMIT);
+    EXPECT_GT(document->characterCount(), ReceiveArea::CHARACTER_LIMIT - 2 * longest.size());
+    EXPECT_EQ(document->firstBlock().text(), longest);
 }

@@ -1,3 +1,9 @@
+#include <QClipboard>
+#include <QDir>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <memory>
+
 #include "ReceiveLoop.h"
 #include "WindowFixture.h"
 
@@ -93,19 +99,68 @@ TEST_F(SendControls, EveryKeyLeavesTheFocusInTheSendBox)
     EXPECT_EQ(QApplication::focusWidget(), window.txtSend);
 }
 
-TEST_F(SendControls, ReceiveAreaTextCanStillBeSelectedWithTheMouse)
+TEST_F(SendControls, ReceivedTextIsReadOnlyButSelectableCopyableAndSavable)
 {
-    window.txtReceive->AppendLine(u"some received text");
-    QWidget* viewport = window.txtReceive->viewport();
-    QPoint start = window.txtReceive->cursorRect(QTextCursor(window.txtReceive->document())).center();
+    ReceiveArea* area = window.txtReceive;
+    area->AppendLine(u"some received text 受信");
+    area->Flush();
+    // A drag to the end selects; a line arriving meanwhile leaves the selection on its text.
+    QWidget* viewport = area->viewport();
+    const QPoint start = area->cursorRect(QTextCursor(area->document())).center();
+    QTextCursor end(area->document());
+    end.movePosition(QTextCursor::End);
     QTest::mousePress(viewport, Qt::LeftButton, {}, start);
-    QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(60, 0)),
-                     viewport->mapToGlobal(start + QPoint(60, 0)), Qt::NoButton, Qt::LeftButton,
+    QMouseEvent move(QEvent::MouseMove, QPointF(area->cursorRect(end).center()),
+                     viewport->mapToGlobal(area->cursorRect(end).center()), Qt::NoButton, Qt::LeftButton,
                      Qt::NoModifier);
     QApplication::sendEvent(viewport, &move);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, start + QPoint(60, 0));
-    EXPECT_TRUE(window.txtReceive->textCursor().hasSelection());
+    area->AppendLine(u"more");
+    area->Flush();
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, area->cursorRect(end).center());
+    EXPECT_EQ(area->textCursor().selectedText(),
+              QString("some received text 受信") + QChar::ParagraphSeparator);
     EXPECT_EQ(QApplication::focusWidget(), window.txtSend);
+
+    // Ctrl+C and Ctrl+Insert in a send box with nothing selected copy that selection.
+    for (auto [key, modifier] :
+         {std::pair{Qt::Key_C, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ControlModifier}}) {
+        QApplication::clipboard()->clear();
+        QTest::keyClick(window.txtSend, key, modifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), "some received text 受信\n");
+    }
+    window.txtSend->setText("mine");
+    window.txtSend->selectAll();
+    QTest::keyClick(window.txtSend, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "mine");
+
+    // Nothing the user does changes the text: no paste, typing, deleting or dropping.
+    QTest::mouseClick(viewport, Qt::MiddleButton, {}, start);
+    QTest::keyClicks(area, "typed");
+    QTest::keyClick(area, Qt::Key_Delete);
+    QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(area->toPlainText(), "some received text 受信\nmore\n");
+    EXPECT_FALSE(area->acceptDrops());
+
+    std::unique_ptr<QMenu> menu(area->CreateContextMenu());
+    QStringList entries;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator())
+            entries << action->text();
+    EXPECT_EQ(entries.join(" | "), "&Copy | Select &All | C&lear | &Save As…");
+
+    // Saved as UTF-8 through a file renamed into place; a folder that is not there is reported.
+    QTemporaryDir folder;
+    EXPECT_EQ(area->SaveTo(folder.filePath("received.txt")), "");
+    QFile saved(folder.filePath("received.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QString("some received text 受信\nmore\n").toUtf8());
+    EXPECT_NE(area->SaveTo(folder.filePath("missing/received.txt")), "");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"received.txt"});
+
+    for (QAction* action : menu->actions())
+        if (action->text() == "C&lear")
+            action->trigger();
+    EXPECT_EQ(area->toPlainText(), "");
 }
 
 TEST_F(SendControls, ClsEmptiesTheReceiveAreaButNotThePendingLine)
@@ -116,10 +171,12 @@ TEST_F(SendControls, ClsEmptiesTheReceiveAreaButNotThePendingLine)
     library.QueueRead("half");
     loop.RunCycle();
     loop.RunCycle();
+    window.txtReceive->AppendLine(u"not yet shown");
     QTest::mouseClick(window.cmdCls, Qt::LeftButton);
     EXPECT_EQ(window.txtReceive->toPlainText(), "");
     EXPECT_EQ(QApplication::focusWidget(), window.txtSend);
     library.QueueRead(" done\r");
     loop.RunCycle();
+    window.txtReceive->Flush();
     EXPECT_EQ(window.txtReceive->toPlainText(), "half done\n");
 }

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 
 #include "AppIcon.h"
+#include "FontFit.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -56,7 +57,7 @@ TEST_F(Layout, CaptionsTextsAndColours)
     EXPECT_EQ(window.txtReceive->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(window.txtReceive->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_EQ(window.txtReceive->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    EXPECT_FALSE(window.txtReceive->isReadOnly());
+    EXPECT_TRUE(window.txtReceive->isReadOnly());
     EXPECT_FALSE(window.txtReceive->isUndoRedoEnabled());
 
     // A screen reader hears the captions, without their access-key marks.
@@ -83,8 +84,24 @@ TEST_F(Layout, FontsResolveToJapaneseFaces)
     EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));
     QFontInfo label(window.Label2->font());
     EXPECT_EQ(label.family(), "IPAPGothic");
-    EXPECT_DOUBLE_EQ(label.pointSizeF(), 12);
+    EXPECT_LE(label.pointSizeF(), 12);
+    EXPECT_GE(label.pointSizeF(), 12 * 0.75);
+    EXPECT_LE(window.font().pointSizeF(), 9);
+    EXPECT_GE(window.font().pointSizeF(), 9 * 0.75);
     EXPECT_EQ(label.weight(), QFont::Normal);
+
+    // The stand-in faces are wider than the originals: their sizes are chosen
+    // so that each caption and the default identifier show whole.
+    EXPECT_EQ(QFontInfo(window.cmdPrepare->font()).family(), "IPAPGothic");
+    const std::pair<QWidget*, const char*> texts[] = {
+        {window.Label1, "Target USB"},         {window.Label2, "Send Message"},
+        {window.cmbDesc, "vid_04d8&pid_0011"}, {window.cmdPrepare, "Open(O)"},
+        {window.cmdClose, "Close(C)"},         {window.cmdSend, "Send"}};
+    for (const auto& [control, text] : texts)
+        EXPECT_LE(QFontMetricsF(control->font(), control).horizontalAdvance(text), TextRoom(control)) << text;
+    const int edit = window.cmbDesc->lineEdit()->width();
+    EXPECT_LE(QFontMetricsF(window.cmbDesc->font(), window.cmbDesc).horizontalAdvance("vid_04d8&pid_0011"),
+              edit - 5);
 }
 
 TEST_F(Layout, FocusStartsInTheComboAndTabFollowsTheTabIndex)
@@ -130,6 +147,14 @@ TEST_F(Layout, AccessKeysPressEnabledButtonsOnlyAndThereIsNoDefaultButton)
     window.cmdClose->setEnabled(false);
     QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
     EXPECT_FALSE(close.wait(300));
+    // Nor does an access key type its letter, whichever box has the focus.
+    for (QWidget* box : {static_cast<QWidget*>(window.txtSend), static_cast<QWidget*>(window.cmbDesc)}) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_C, Qt::AltModifier);
+        QTest::keyClick(box, Qt::Key_X, Qt::AltModifier);
+    }
+    EXPECT_EQ(window.txtSend->text(), "");
+    EXPECT_EQ(window.cmbDesc->currentText(), "vid_04d8&pid_0011");
 
     for (QWidget* box : {static_cast<QWidget*>(window.txtSend), static_cast<QWidget*>(window.cmbDesc)}) {
         box->setFocus();

@@ -1,9 +1,11 @@
 #include "AppIcon.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
 #include <QtMath>
+#include <algorithm>
 
 namespace {
 
@@ -97,10 +99,35 @@ QString AppIconSvg()
     return svg + QStringLiteral("</svg>\n");
 }
 
+namespace {
+
+// Draws the icon at whatever size is asked for, when it is asked for: making
+// every size up front would hold up the start of the program.
+class GearIconEngine final : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(rect.width(), rect.height());
+        painter->drawImage(QRect(rect.topLeft(), QSize(side, side)), AppIconImage(side));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        paint(&painter, pixmap.rect(), mode, state);
+        return pixmap;
+    }
+    QIconEngine* clone() const override { return new GearIconEngine; }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(64, 64)};
+    }
+};
+
+} // namespace
+
 QIcon AppIcon()
 {
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(AppIconImage(size)));
-    return icon;
+    return QIcon(new GearIconEngine);
 }

@@ -13,5 +13,5 @@
 QImage AppIconImage(int size = 32);
 // The same drawing as an SVG document.
 QString AppIconSvg();
-// The window's and the program's icon, in the sizes desktops ask for.
+// The window's and the program's icon, drawn at the size each use asks for.
 QIcon AppIcon();

@@ -8,5 +8,6 @@ FrmCom3::FrmCom3(DeviceLink& link, QWidget* parent) : QWidget(parent), link_(lin
     connect(cmdSend, &QPushButton::clicked, this, &FrmCom3::cmdSend_Click);
     connect(cmdCls, &QPushButton::clicked, this, &FrmCom3::cmdCls_Click);
     connect(txtReceive, &ReceiveArea::GotFocus, this, &FrmCom3::txtReceive_GotFocus);
-    txtSend->installEventFilter(this);
+    for (QWidget* box : {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmbDesc)})
+        box->installEventFilter(this);
 }

@@ -3,10 +3,14 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 
-void MessageBoxes::ShowMessage(const std::string& text)
+void ShowMessageBox(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pellmark"), QString::fromStdString(text),
-                    QMessageBox::Ok, parent_);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pellmark"), text, QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setIcon(QIcon()); // some styles put a picture on it
     box.exec();
+}
+
+void MessageBoxes::ShowMessage(const std::string& text)
+{
+    ShowMessageBox(parent_, QString::fromStdString(text));
 }

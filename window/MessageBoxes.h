@@ -5,6 +5,10 @@
 
 #include "MessageSink.h"
 
+// Shows a modal box with an OK button only, no icon, and the caption
+// "Pellmark"; returns once the user has dismissed it.
+void ShowMessageBox(QWidget* parent, const QString& text);
+
 // Messages as modal boxes with an OK button only, no icon, and the caption
 // "Pellmark".
 class MessageBoxes final : public MessageSink {

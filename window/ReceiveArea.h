@@ -3,28 +3,54 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
-// The multi-line box that shows the received lines. Appending costs the same
-// however much text it holds, never moves the caret, and keeps the view at the
-// end only when the view was already there. The oldest lines go once it holds
-// LINE_LIMIT of them. While lines stream in it is repainted at the screen's
-// pace, not once a line.
+class QMenu;
+
+// The multi-line box that shows the received lines, read-only to the user but
+// selectable and copyable.
+//
+// Lines that arrive within one frame are added to the text together, at the
+// screen's pace, so that the text, the view and the scroll bar change once a
+// frame rather than once a line. Appending never moves the caret and costs the
+// same however much text there is. The view follows the end only when it was
+// there and the mouse button is not held in it; a view scrolled back, and a
+// selection, stay on their text while lines arrive and the oldest go. The text
+// is bounded in lines and in characters.
 class ReceiveArea : public QPlainTextEdit {
     Q_OBJECT
 public:
     static constexpr int LINE_LIMIT = 20000;
-    static constexpr int REPAINT_INTERVAL_MS = 16;
+    static constexpr int CHARACTER_LIMIT = 8'000'000;
+    static constexpr int FRAME_MS = 16;
 
     explicit ReceiveArea(QWidget* parent = nullptr);
 
-    // Adds the line and its line break at the end of the text.
+    // Adds the line and its line break at the end of the text within a frame.
     void AppendLine(QStringView line);
+    // Adds the lines that are waiting for the frame now.
+    void Flush();
+    // Empties the area, waiting lines included.
+    void Clear();
+    // Writes the text as UTF-8 to a temporary file renamed into place; empty
+    // when it worked, else what went wrong.
+    QString SaveTo(const QString& path);
+    // Copy, Select All, Clear and Save As; the caller owns the menu.
+    QMenu* CreateContextMenu();
 
 signals:
     void GotFocus();
 
 protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QTimer repaintPause_;
+    void SaveAs();
+    void KeepWithinCharacterLimit();
+
+    QString waiting_; // lines with their line breaks
+    int waitingLines_ = 0;
+    QTimer frame_;
+    bool mouseHeld_ = false;
 };

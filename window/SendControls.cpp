@@ -29,7 +29,7 @@ void FrmCom3::txtSend_KeyDown(int keyCode, Qt::KeyboardModifiers)
 
 void FrmCom3::cmdCls_Click()
 {
-    txtReceive->clear();
+    txtReceive->Clear();
     txtSend->setFocus();
 }
 
@@ -42,9 +42,23 @@ void FrmCom3::txtReceive_GotFocus()
 
 bool FrmCom3::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtSend && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == txtSend) {
         txtSend_KeyDown(key->key(), key->modifiers());
+        // The focus never stays in the receive area, so its selection is
+        // copied from here when the send box has none of its own.
+        if (key->matches(QKeySequence::Copy) && !txtSend->hasSelectedText()) {
+            txtReceive->copy();
+            return true;
+        }
     }
+    // An access key whose button is disabled reaches the box: it must not
+    // type its letter there.
+    const Qt::KeyboardModifiers chord =
+        key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
+    if (chord == Qt::AltModifier && !key->text().isEmpty() && key->text().front().isPrint())
+        return true;
     return QWidget::eventFilter(watched, event); // the box still gets the key
 }

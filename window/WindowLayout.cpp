@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "AppIcon.h"
+#include "FontFit.h"
 #include "FrmCom3.h"
 #include "Twips.h"
 
@@ -111,6 +112,15 @@ void FrmCom3::BuildLayout()
         {Label2, "Label2"},     {cmdSend, "cmdSend"}};
     for (const auto& [control, name] : names)
         control->setObjectName(QLatin1String(name));
+    // The default identifier is the widest text the connection row shows.
+    setFont(FittingFont(font(), {{Label1, Label1->text()},
+                                 {cmbDesc, QStringLiteral("vid_04d8&pid_0011")},
+                                 {cmdPrepare, QString(cmdPrepare->text()).remove(u'&')},
+                                 {cmdClose, QString(cmdClose->text()).remove(u'&')},
+                                 {cmdCls, cmdCls->text()},
+                                 {cmdSend, cmdSend->text()}}));
+    Label2->setFont(FittingFont(Label2->font(), {{Label2, Label2->text()}}));
+
     setTabOrder(cmbDesc, cmdPrepare);
     setTabOrder(cmdPrepare, cmdClose);
     setTabOrder(cmdClose, cmdCls);

@@ -1,0 +1,186 @@
+#include "SystemBench.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTextBlock>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <sys/resource.h>
+#include <vector>
+
+#include "AppIcon.h"
+#include "DemoDevice.h"
+#include "MessageSink.h"
+#include "Program.h"
+
+namespace {
+
+class NoMessages final : public MessageSink {
+public:
+    void ShowMessage(const std::string&) override {}
+};
+
+// The program as Main puts it together, on the demo device alone.
+struct DemoProgram {
+    DemoProgram()
+    {
+        library.AddBackend(std::make_unique<DemoDevice>());
+        window.Form_Load();
+    }
+    void Open()
+    {
+        window.cmbDesc->setEditText(QStringLiteral("demo"));
+        window.cmdPrepare_Click();
+    }
+    void Send(const QString& line)
+    {
+        window.txtSend->setText(line);
+        window.cmdSend_Click();
+    }
+    // The number of the last "LINE n" shown.
+    long LastLine()
+    {
+        window.txtReceive->Flush();
+        QString last = window.txtReceive->document()->lastBlock().previous().text();
+        return last.section(u' ', 1).toLong();
+    }
+
+    LibraryRouter library;
+    NoMessages messages;
+    DeviceLink link{library, messages};
+    FrmCom3 window{link};
+    ReceiveLoop loop{window, link};
+};
+
+double ProcessCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct Span {
+    double wall;
+    double cpu;
+};
+
+// Runs the loop for so long. A loop that waits for window events is woken at
+// the end by a timer.
+Span RunFor(ReceiveLoop& loop, double seconds)
+{
+    const double cpu = ProcessCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(static_cast<int>(seconds * 1000), [] {});
+    while (wall.nsecsElapsed() < seconds * 1e9)
+        loop.RunCycle();
+    return {wall.nsecsElapsed() / 1e9, ProcessCpuSeconds() - cpu};
+}
+
+std::int64_t MonotonicNanoseconds()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Prints the clock once the window has been painted and its picture handed on.
+class FirstPaint : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !seen_) {
+            seen_ = true;
+            QTimer::singleShot(0, [] {
+                std::printf("%lld\n", static_cast<long long>(MonotonicNanoseconds()));
+                QCoreApplication::quit();
+            });
+        }
+        return false;
+    }
+
+private:
+    bool seen_ = false;
+};
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+std::map<std::string, double> MeasureRunningProgram(double seconds)
+{
+    std::map<std::string, double> results;
+    {
+        DemoProgram idle;
+        RunFor(idle.loop, 0.5);
+        Span span = RunFor(idle.loop, seconds);
+        results["idle_cpu_percent_closed"] = 100 * span.cpu / span.wall;
+        idle.Open();
+        RunFor(idle.loop, 0.5);
+        span = RunFor(idle.loop, seconds);
+        results["idle_cpu_percent_open"] = 100 * span.cpu / span.wall;
+    }
+    DemoProgram streaming;
+    streaming.Open();
+    streaming.Send(QStringLiteral("COUNT 1000000000"));
+    RunFor(streaming.loop, 1.0);
+    const long first = streaming.LastLine();
+    Span span = RunFor(streaming.loop, seconds);
+    const auto lines = static_cast<double>(streaming.LastLine() - first);
+    results["stream_lines_per_s"] = lines / span.wall;
+    results["stream_cpu_ms_per_1000_lines"] = span.cpu * 1000 / lines * 1000;
+    return results;
+}
+
+std::map<std::string, double> MeasureStartup(const char* self, int starts)
+{
+    std::map<std::string, std::vector<double>> times;
+    for (int i = 0; i < starts; ++i)
+        for (const char* what : {"program", "bare"}) {
+            QProcess probe;
+            const std::int64_t started = MonotonicNanoseconds();
+            probe.start(QString::fromLocal8Bit(self), {QStringLiteral("--startup-probe=%1").arg(what)});
+            if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+                continue;
+            const std::int64_t painted = probe.readAllStandardOutput().trimmed().toLongLong();
+            times[what].push_back((painted - started) / 1e6);
+        }
+    std::map<std::string, double> results;
+    if (!times["program"].empty())
+        results["startup_ms"] = Median(times["program"]);
+    if (!times["bare"].empty())
+        results["startup_bare_ms"] = Median(times["bare"]);
+    return results;
+}
+
+int RunStartupProbe(const char* what)
+{
+    int argc = 1;
+    char name[] = "pellmark";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    FirstPaint firstPaint;
+    if (std::string(what) == "bare") {
+        QWidget window;
+        window.resize(418, 484);
+        window.installEventFilter(&firstPaint);
+        window.show();
+        return QApplication::exec();
+    }
+    // As main and Main do it.
+    QApplication::setApplicationName(QStringLiteral("Pellmark"));
+    QApplication::setWindowIcon(AppIcon());
+    Program program;
+    program.window.installEventFilter(&firstPaint);
+    program.window.Form_Load();
+    return QApplication::exec();
+}

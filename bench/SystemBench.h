@@ -1,0 +1,18 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+// Measures of the whole program as a user runs it: the real loop and window on
+// the demo device, with the CPU time of the whole process.
+
+// Streaming, idle with the pipes closed and idle with the demo device open.
+std::map<std::string, double> MeasureRunningProgram(double seconds);
+
+// Process start to first paint, median of several starts: "startup_ms" for the
+// program, "startup_bare_ms" for a bare Qt window of the same size.
+std::map<std::string, double> MeasureStartup(const char* self, int starts);
+
+// In a process started by MeasureStartup: shows the window ("program" or
+// "bare"), and prints the monotonic clock in nanoseconds at its first paint.
+int RunStartupProbe(const char* what);

@@ -16,22 +16,30 @@ bool IsDropped(char16_t c)
 
 void LineAssembly::Walk(std::u16string_view text, const LineSink& sink)
 {
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        char16_t c = text[i];
-        if (!IsLineEnd(c)) {
-            if (IsDropped(c))
+    for (char16_t c : text) {
+        if (IsLineEnd(c)) {
+            if (lineEndUnpaired_) {
+                lineEndUnpaired_ = false; // the second half of the line end before it
                 continue;
-            if (PendingLine.size() == PENDING_LIMIT) {
-                sink(PendingLine);
-                PendingLine.clear();
             }
-            PendingLine.push_back(c);
+            sink(PendingLine);
+            PendingLine.clear();
+            lineEndUnpaired_ = true;
             continue;
         }
-        if (i + 1 < n && IsLineEnd(text[i + 1]))
-            ++i;
-        sink(PendingLine);
-        PendingLine.clear();
+        lineEndUnpaired_ = false;
+        if (IsDropped(c))
+            continue;
+        if (PendingLine.size() == PENDING_LIMIT) {
+            sink(PendingLine);
+            PendingLine.clear();
+        }
+        PendingLine.push_back(c);
     }
+}
+
+void LineAssembly::Discard()
+{
+    PendingLine.clear();
+    lineEndUnpaired_ = false;
 }

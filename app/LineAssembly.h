@@ -7,8 +7,8 @@
 
 // Gathers received characters into lines. A line ends at CR or LF; a second
 // line-end character right after the first belongs to the same line end, so
-// CR LF, LF CR, CR CR and LF LF each end one line. Control characters other
-// than CR and LF are dropped.
+// CR LF, LF CR, CR CR and LF LF each end one line, whether or not the two came
+// in the same text. Control characters other than CR and LF are dropped.
 class LineAssembly {
 public:
     // A character that would make the pending text longer than this first
@@ -20,6 +20,11 @@ public:
 
     // Walks the text and hands every completed line to the sink.
     void Walk(std::u16string_view text, const LineSink& sink);
+    // Forgets the partly received line and a line end waiting for its pair.
+    void Discard();
 
     std::u16string PendingLine;
+
+private:
+    bool lineEndUnpaired_ = false; // the last character walked ended a line alone
 };

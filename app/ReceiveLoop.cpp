@@ -8,7 +8,7 @@
 ReceiveLoop::ReceiveLoop(FrmCom3& window, DeviceLink& link) : window_(window), link_(link)
 {
     // Opening the device discards a partly received line.
-    QObject::connect(&window_, &FrmCom3::PendingLineDiscarded, [this] { Lines.PendingLine.clear(); });
+    QObject::connect(&window_, &FrmCom3::PendingLineDiscarded, [this] { Lines.Discard(); });
 }
 
 bool ReceiveLoop::RunCycle()

@@ -26,7 +26,10 @@ bool IsOpen(iconv_t cd)
 // bytes it took; 0 when it has no code.
 std::size_t EncodeOne(iconv_t cd, std::u16string_view text, std::size_t& consumed, char out[4])
 {
-    consumed = (text.size() > 1 && text[0] >= 0xD800 && text[0] <= 0xDBFF) ? 2 : 1;
+    // A pair is one character; a lone surrogate is one unit with no code.
+    const bool pair =
+        text.size() > 1 && text[0] >= 0xD800 && text[0] <= 0xDBFF && text[1] >= 0xDC00 && text[1] <= 0xDFFF;
+    consumed = pair ? 2 : 1;
     char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
     std::size_t inLeft = consumed * sizeof(char16_t);
     char* outPtr = out;
@@ -37,26 +40,27 @@ std::size_t EncodeOne(iconv_t cd, std::u16string_view text, std::size_t& consume
     return static_cast<std::size_t>(outPtr - out);
 }
 
+// Hands each character's code to accept, empty for a character with none,
+// until accept refuses one. Without a converter only ASCII has a code.
 template <typename Accept> bool EncodeEach(std::u16string_view text, Accept accept)
 {
-    iconv_t cd = Open("CP932", Utf16Name());
-    if (!IsOpen(cd))
-        return false;
+    iconv_t cd = Open(CP932_CONVERTER, Utf16Name());
     bool whole = true;
     while (!text.empty() && whole) {
-        std::size_t consumed = 0;
-        char bytes[4];
-        std::size_t length = EncodeOne(cd, text, consumed, bytes);
+        std::size_t consumed = 1;
+        char bytes[4] = {static_cast<char>(text[0])};
+        std::size_t length = IsOpen(cd) ? EncodeOne(cd, text, consumed, bytes) : text[0] < 0x80 ? 1 : 0;
         whole = accept(std::string_view(bytes, length));
         text.remove_prefix(consumed);
     }
-    iconv_close(cd);
+    if (IsOpen(cd))
+        iconv_close(cd);
     return whole;
 }
 
 } // namespace
 
-Cp932Decoder::Cp932Decoder() : converter_(Open(Utf16Name(), "CP932")) {}
+Cp932Decoder::Cp932Decoder() : converter_(Open(Utf16Name(), CP932_CONVERTER)) {}
 
 Cp932Decoder::~Cp932Decoder()
 {
@@ -108,13 +112,10 @@ std::string EncodeCp932(std::u16string_view text)
 {
     std::string bytes;
     bytes.reserve(text.size());
-    bool converted = EncodeEach(text, [&bytes](std::string_view code) {
+    EncodeEach(text, [&bytes](std::string_view code) {
         bytes.append(code.empty() ? std::string_view("?") : code);
         return true;
     });
-    if (!converted)
-        for (char16_t c : text)
-            bytes.push_back(c < 0x80 ? static_cast<char>(c) : '?');
     return bytes;
 }
 
@@ -131,4 +132,16 @@ std::optional<std::string> EncodeCp932SingleBytes(std::u16string_view text)
     if (!whole)
         return std::nullopt;
     return bytes;
+}
+
+std::optional<std::string> MissingConverter(const char* name)
+{
+    iconv_t cd = Open(name, Utf16Name());
+    if (IsOpen(cd)) {
+        iconv_close(cd);
+        return std::nullopt;
+    }
+    return std::string("This system's iconv has no converter for code page 932 (") + name +
+           "), so only ASCII text can be sent and shown. Install the system's iconv converters "
+           "(on Debian they come with the libc6 package).";
 }

@@ -10,6 +10,13 @@
 // Every character of code page 932 lies in the Basic Multilingual Plane, so
 // one character is one UTF-16 unit.
 
+// iconv's name for code page 932.
+constexpr const char* CP932_CONVERTER = "CP932";
+
+// What to tell the user when iconv cannot convert with the named converter:
+// without it only ASCII passes. Nothing when it is there.
+std::optional<std::string> MissingConverter(const char* name = CP932_CONVERTER);
+
 // Turns received bytes into text. A lead byte at the end of one call waits for
 // the trail byte of the next; any other byte that is not valid becomes U+FFFD.
 class Cp932Decoder {

@@ -196,13 +196,15 @@ PipeHandle LibusbBackend::MPUSBOpen(std::int32_t instance, const std::string& de
     }
     const auto address = static_cast<std::uint8_t>(number | (direction == DIRECTION_READ ? 0x80 : 0));
     std::optional<EndpointKind> kind = EndpointOf(device, address);
-    if (!kind) {
-        // The claim goes with the last pipe that holds it.
+    // An endpoint that takes no bytes at all cannot carry lines. The claim goes
+    // with the last pipe that holds it.
+    if (!kind || kind->maxPacket == 0) {
         lastError_ = ErrorCode::GenFailure;
         return INVALID_PIPE;
     }
     PipeHandle handle = nextHandle_++;
-    pipes_.emplace(handle, Pipe{std::move(claim), address, kind->interrupt, kind->maxPacket});
+    pipes_.emplace(handle, Pipe{std::move(claim), address, kind->interrupt, kind->maxPacket,
+                                std::vector<std::uint8_t>(kind->maxPacket), 0, 0});
     return handle;
 }
 
@@ -225,6 +227,10 @@ std::int32_t LibusbBackend::Transfer(const Pipe& pipe, std::uint8_t* data, std::
             ? libusb_interrupt_transfer(pipe.device->handle, pipe.address, data, length, &done, timeout)
             : libusb_bulk_transfer(pipe.device->handle, pipe.address, data, length, &done, timeout);
     *transferred = done;
+    // A stalled endpoint stays halted until the host clears it; cleared now,
+    // the next transfer works once the device has recovered.
+    if (result == LIBUSB_ERROR_PIPE)
+        libusb_clear_halt(pipe.device->handle, pipe.address);
     return result;
 }
 
@@ -247,15 +253,22 @@ std::int32_t LibusbBackend::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::
     Pipe* in = PipeFor(pipe, true);
     if (!in || !data || length < 0)
         return Fail(ErrorCode::InvalidHandle);
-    // One packet at a time: a full-size packet in a larger request would make
-    // the transfer wait for a second one.
-    std::int32_t received = 0;
-    int result = Transfer(*in, data, std::min<std::int32_t>(length, in->maxPacket), &received, timeoutMs);
-    // Bytes that arrived just as the time ran out are still bytes received.
-    if (result != 0 && !(result == LIBUSB_ERROR_TIMEOUT && received > 0))
-        return Fail(ErrorCodeOf(result));
+    if (in->taken == in->filled) {
+        // One whole packet of the endpoint's size: a smaller request would
+        // overflow on a larger packet, a larger one would wait for a second.
+        std::int32_t received = 0;
+        int result = Transfer(*in, in->packet.data(), in->maxPacket, &received, timeoutMs);
+        // Bytes that arrived just as the time ran out are still bytes received.
+        if (result != 0 && !(result == LIBUSB_ERROR_TIMEOUT && received > 0))
+            return Fail(ErrorCodeOf(result));
+        in->filled = static_cast<std::size_t>(received);
+        in->taken = 0;
+    }
+    const std::size_t given = std::min(in->filled - in->taken, static_cast<std::size_t>(length));
+    std::copy_n(in->packet.begin() + static_cast<std::ptrdiff_t>(in->taken), given, data);
+    in->taken += given;
     if (receivedLength)
-        *receivedLength = received;
+        *receivedLength = static_cast<std::int32_t>(given);
     return 1;
 }
 

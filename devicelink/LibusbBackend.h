@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "UsbBackend.h"
 
@@ -38,6 +39,11 @@ private:
         std::uint8_t address; // endpoint address, 0x80 set for IN
         bool interrupt;
         std::uint16_t maxPacket;
+        // A read takes a whole packet; what did not fit the caller's buffer
+        // waits here for the next read.
+        std::vector<std::uint8_t> packet;
+        std::size_t filled = 0;
+        std::size_t taken = 0;
     };
 
     libusb_context* Context();

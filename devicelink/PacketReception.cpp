@@ -4,6 +4,9 @@
 
 std::u16string DeviceLink::ReceiveLine(std::int32_t timeoutMs)
 {
+    // A library that reports success without storing a length must not make
+    // the previous packet show again.
+    ReceivedLength = 0;
     if (library_.MPUSBRead(State.InPipe, ReceiveBuffer.data(), BUFFER_SIZE, &ReceivedLength, timeoutMs) == 0)
         return {};
 

@@ -53,4 +53,16 @@ TEST(CodePage932, EncodesSingleByteLinesAndRefusesWiderCharacters)
 
     EXPECT_EQ(EncodeCp932(u"vid_04d8&pid_0011"), "vid_04d8&pid_0011");
     EXPECT_EQ(EncodeCp932(u"あ\U0001F600x"), "\x82\xA0?x");
+    // A lone high surrogate is one character with no code; what follows stays.
+    EXPECT_EQ(EncodeCp932(u"\xD800"
+                          u"AB"),
+              "?AB");
+}
+
+TEST(CodePage932, AMissingConverterIsNamedAtStart)
+{
+    EXPECT_EQ(MissingConverter(), std::nullopt);
+    std::optional<std::string> missing = MissingConverter("NO-SUCH-CODE-PAGE");
+    ASSERT_TRUE(missing);
+    EXPECT_NE(missing->find("no converter for code page 932 (NO-SUCH-CODE-PAGE)"), std::string::npos);
 }

@@ -43,7 +43,8 @@ std::int32_t FakeLibrary::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::in
     Read read = reads.front();
     reads.pop_front();
     std::copy_n(read.bytes.begin(), std::min<std::size_t>(read.bytes.size(), length), data);
-    *receivedLength = read.reportedLength;
+    if (read.reportedLength)
+        *receivedLength = *read.reportedLength;
     return read.result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ public:
     struct Read {
         std::int32_t result;
         std::vector<std::uint8_t> bytes;
-        std::int32_t reportedLength; // what the call claims it stored
+        std::optional<std::int32_t> reportedLength; // what the call claims it stored, if anything
     };
 
     // Queues a successful read of these bytes.

@@ -29,7 +29,9 @@ TEST(HostileDevice, RandomPacketsNeverBreakReceptionOrAssembly)
         library.reads.push_back(read);
 
         std::u16string text = link.ReceiveLine(10);
-        ASSERT_LE(text.size(), DeviceLink::BUFFER_SIZE);
+        // A lead byte held over from the last packet may become a character of
+        // its own (U+FFFD) before a full packet's 65.
+        ASSERT_LE(text.size(), DeviceLink::BUFFER_SIZE + 1);
         lines.Walk(text, [&shown](std::u16string_view line) {
             ++shown;
             for (char16_t c : line)

@@ -50,11 +50,19 @@ TEST(LineAssembly, LineSplitOverWalksIsShownOnlyWhenItEnds)
     EXPECT_EQ(a.shown, Lines{u"AB"});
     EXPECT_TRUE(a.lines.PendingLine.empty());
 
-    // A CR at the end of one walk and an LF at the start of the next are two
-    // line ends: the pairing only looks within one text.
-    a.Walk(u"C\r");
-    a.Walk(u"\n");
-    EXPECT_EQ(a.shown, (Lines{u"AB", u"C", u""}));
+    // A line end split over two walks pairs as it does within one, so a
+    // device sending a character a packet is not double-spaced.
+    a.Walk(u"OK\r");
+    a.Walk(u"\nNEXT\r");
+    for (char16_t c : std::u16string_view(u"ONE\r\n\n\nTWO\r\n"))
+        a.Walk(std::u16string(1, c));
+    EXPECT_EQ(a.shown, (Lines{u"AB", u"OK", u"NEXT", u"ONE", u"", u"TWO"}));
+    // Opening the device again forgets a line end waiting for its pair.
+    a.Walk(u"X\r");
+    a.lines.Discard();
+    a.Walk(u"\nY\r");
+    EXPECT_EQ(a.shown.back(), u"Y");
+    EXPECT_EQ(a.shown.size(), 9u);
 }
 
 TEST(LineAssembly, ControlCharactersAreDroppedOthersKept)

@@ -49,6 +49,12 @@ TEST_F(Reception, FailedReadsGiveNothing)
     library.reads.push_back({0, {'X', '\r'}, 2});
     EXPECT_EQ(link.ReceiveLine(10), u"");
 
+    // A success that stores no length does not show the previous packet again.
+    library.QueueRead("PREVIOUS\r");
+    EXPECT_EQ(link.ReceiveLine(10), u"PREVIOUS\r");
+    library.reads.push_back({1, {}, std::nullopt});
+    EXPECT_EQ(link.ReceiveLine(10), u"");
+
     link.State.InPipe = INVALID_PIPE;
     EXPECT_EQ(link.ReceiveLine(10), u"");
     EXPECT_EQ(library.readCalls.back(), "-1,65,10");

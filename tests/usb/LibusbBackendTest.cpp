@@ -172,6 +172,32 @@ TEST_F(Backend, RefusedBusyAndStalledDevicesGiveTheirCodes)
     EXPECT_EQ(backend->GetLastError(), ErrorCode::GenFailure);
     EXPECT_EQ(Read(), 0);
     EXPECT_EQ(backend->GetLastError(), ErrorCode::GenFailure);
+    // The halts were cleared, so once the device recovers transfers go through.
+    device->SetStalled(false);
+    EXPECT_GE(device->HaltsCleared(), 2);
+    EXPECT_EQ(backend->MPUSBWrite(out, packet, 20, nullptr, 1000), 1);
+    device->QueueReply("OK\r\n");
+    EXPECT_EQ(Read(), 1);
+    EXPECT_EQ(Received(), "OK\r\n");
+}
+
+TEST_F(Backend, HighSpeedPacketsAreReadWholeAndHandedOnInPieces)
+{
+    emulator.AddDevice({0x1234, 0x0001, false, 0});
+    Start(1, {0x04d8, 0x0011, false, 512});
+    OpenBoth();
+    const std::string packet = std::string(100, 'h') + "\r\n";
+    device->QueueReply(packet);
+    EXPECT_EQ(Read(), 1);
+    EXPECT_EQ(Received(), packet.substr(0, 65));
+    EXPECT_EQ(Read(), 1);
+    EXPECT_EQ(Received(), packet.substr(65));
+    EXPECT_EQ(Read(), 0);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::Timeout);
+
+    // An endpoint that takes no bytes cannot carry lines: it does not open.
+    EXPECT_EQ(backend->MPUSBOpen(0, "vid_1234&pid_0001", EP1, DIRECTION_READ, 0), INVALID_PIPE);
+    EXPECT_EQ(backend->GetLastError(), ErrorCode::GenFailure);
 }
 
 TEST_F(Backend, DeviceNodeWithoutAccessIsAccessDenied)

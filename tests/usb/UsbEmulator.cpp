@@ -2,6 +2,7 @@
 
 #include "RefusedNodes.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
@@ -38,8 +39,9 @@ std::vector<std::uint8_t> Descriptors(const EmulatedDeviceSpec& spec)
             9, 2, 32, 0, 1, 1, 0, 0x80, 50,
             // interface 0: two endpoints, vendor class
             9, 4, 0, 0, 2, 0xff, 0, 0, 0,
-            // endpoints 0x01 OUT and 0x81 IN, 64-byte packets
-            7, 5, 0x01, type, 64, 0, interval, 7, 5, 0x81, type, 64, 0, interval};
+            // endpoints 0x01 OUT and 0x81 IN
+            7, 5, 0x01, type, lo(spec.maxPacket), hi(spec.maxPacket), interval, 7, 5, 0x81, type,
+            lo(spec.maxPacket), hi(spec.maxPacket), interval};
 }
 
 usbdevfs_urb* View(UMockdevIoctlData* urb)
@@ -73,6 +75,7 @@ EmulatedDevice& UsbEmulator::AddDevice(const EmulatedDeviceSpec& spec)
     char node[32];
     std::snprintf(node, sizeof node, "bus/usb/001/%03d", devnum);
     device->testbed_ = testbed_;
+    device->maxPacket_ = spec.maxPacket;
     device->sysfsPath_ = "/sys/devices/usb1/1-" + std::to_string(number);
     device->nodePath_ = std::string("/dev/") + node;
 
@@ -94,7 +97,8 @@ EmulatedDevice& UsbEmulator::AddDevice(const EmulatedDeviceSpec& spec)
         "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: BUSNUM=001\nE: DEVNUM=" +
         std::string(node + 12) + "\nE: DEVNAME=/dev/" + node + "\nE: PRODUCT=" + product +
         "\nA: busnum=1\nA: devnum=" + std::to_string(devnum) +
-        "\nA: speed=12\nA: bConfigurationValue=1\nH: descriptors=" + Hex(Descriptors(spec)) + "\n";
+        "\nA: speed=" + (spec.maxPacket > 64 ? "480" : "12") +
+        "\nA: bConfigurationValue=1\nH: descriptors=" + Hex(Descriptors(spec)) + "\n";
     if (!umockdev_testbed_add_from_string(testbed_, record.c_str(), &error)) {
         std::fprintf(stderr, "add_from_string: %s\n", error->message);
         g_clear_error(&error);
@@ -146,6 +150,19 @@ void EmulatedDevice::SetStalled(bool stalled)
     stalled_ = stalled;
 }
 
+int EmulatedDevice::HaltsCleared()
+{
+    std::lock_guard lock(mutex_);
+    return haltsCleared_;
+}
+
+bool EmulatedDevice::Halts(unsigned endpoint)
+{
+    if (stalled_ && std::find(halted_.begin(), halted_.end(), endpoint) == halted_.end())
+        halted_.push_back(endpoint);
+    return std::find(halted_.begin(), halted_.end(), endpoint) != halted_.end();
+}
+
 void EmulatedDevice::RefuseAccess()
 {
     RefuseNode(nodePath_);
@@ -187,6 +204,16 @@ void EmulatedDevice::Ioctl(UMockdevIoctlClient* client)
         *reinterpret_cast<std::uint32_t*>(caps->data) =
             USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
         umockdev_ioctl_client_complete(client, 0, 0);
+        g_object_unref(caps);
+        return;
+    }
+    case USBDEVFS_CLEAR_HALT: {
+        UMockdevIoctlData* endpoint = umockdev_ioctl_data_resolve(arg, 0, sizeof(unsigned), nullptr);
+        const unsigned address = *reinterpret_cast<unsigned*>(endpoint->data);
+        halted_.erase(std::remove(halted_.begin(), halted_.end(), address), halted_.end());
+        ++haltsCleared_;
+        umockdev_ioctl_client_complete(client, 0, 0);
+        g_object_unref(endpoint);
         return;
     }
     case USBDEVFS_GETDRIVER: // no kernel driver is bound, so none to detach
@@ -224,7 +251,7 @@ void EmulatedDevice::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
                                                             static_cast<gsize>(view->buffer_length), nullptr);
     g_object_ref(urb);
     Urb transfer{urb, buffer};
-    if (stalled_) {
+    if (Halts(view->endpoint)) {
         Finish(transfer, -EPIPE);
     } else if ((view->endpoint & 0x80) == 0) {
         // OUT: the device takes the bytes at once.
@@ -258,7 +285,7 @@ void EmulatedDevice::Pump()
         }
         std::copy(packet.begin(), packet.end(), urb.buffer->data + urb.filled);
         urb.filled += packet.size();
-        if (packet.size() < MAX_PACKET || urb.filled == capacity) {
+        if (packet.size() < maxPacket_ || urb.filled == capacity) {
             Finish(urb, 0);
             parked_.pop_front();
         }
@@ -281,7 +308,7 @@ void EmulatedDevice::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
             Finish(parked_.front(), -ESHUTDOWN);
             parked_.pop_front();
         }
-    } else if (stalled_) {
+    } else if (Halts(0x81)) {
         while (!parked_.empty()) {
             Finish(parked_.front(), -EPIPE);
             parked_.pop_front();

@@ -17,14 +17,12 @@ typedef struct _UMockdevIoctlData UMockdevIoctlData;
 using Packet = std::vector<std::uint8_t>;
 
 // One emulated USB device: interface 0 (vendor class) with endpoints 0x01 OUT
-// and 0x81 IN of 64-byte packets. It answers libusb's usbfs requests as the
+// and 0x81 IN (64-byte packets unless the spec says otherwise). It answers libusb's usbfs requests as the
 // kernel would. Its ioctls run on umockdev's worker thread; the controls may
 // be used from any thread.
 class EmulatedDevice {
 public:
-    static constexpr std::size_t MAX_PACKET = 64;
-
-    // Queues one packet for the IN endpoint (at most MAX_PACKET bytes).
+    // Queues one packet for the IN endpoint (at most its packet size).
     void QueueReply(const std::string& bytes);
     // Answers every packet written to the OUT endpoint with these packets.
     void SetFirmware(std::function<std::vector<std::string>(const Packet&)> firmware);
@@ -34,8 +32,11 @@ public:
     bool Claimed();
 
     void Unplug();
-    void SetBusy(bool busy);       // claiming interface 0 fails: another program has it
-    void SetStalled(bool stalled); // transfers stall
+    void SetBusy(bool busy); // claiming interface 0 fails: another program has it
+    // While the device stalls, a transfer halts its endpoint; a halted
+    // endpoint fails every transfer until the host clears the halt.
+    void SetStalled(bool stalled);
+    int HaltsCleared();
     // Opening the device node is refused, as for a user without the udev rule.
     void RefuseAccess();
     const std::string& NodePath() const { return nodePath_; }
@@ -55,6 +56,7 @@ private:
     void Discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
     void Pump();
     void Finish(Urb urb, int status);
+    bool Halts(unsigned endpoint);
 
     UMockdevTestbed* testbed_ = nullptr;
     std::string sysfsPath_;
@@ -69,13 +71,17 @@ private:
     bool unplugged_ = false;
     bool busy_ = false;
     bool stalled_ = false;
+    std::vector<unsigned> halted_; // endpoint addresses
+    int haltsCleared_ = 0;
     bool claimed_ = false;
+    std::size_t maxPacket_ = 64;
 };
 
 struct EmulatedDeviceSpec {
     std::uint16_t vendor = 0x04d8;
     std::uint16_t product = 0x0011;
-    bool interrupt = false; // bulk endpoints unless set
+    bool interrupt = false;       // bulk endpoints unless set
+    std::uint16_t maxPacket = 64; // 512 makes it a high-speed device
 };
 
 // A umockdev testbed holding emulated devices. Create it before libusb

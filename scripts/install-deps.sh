@@ -7,7 +7,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libxkbcommon-dev libusb-1.0-0-dev fonts-ipafont-gothic)
 case "${1:-}" in
-  --tests) packages+=(libgtest-dev umockdev libumockdev-dev libglib2.0-dev desktop-file-utils appstream) ;;
+  --tests) packages+=(libgtest-dev umockdev libumockdev-dev libglib2.0-dev desktop-file-utils appstream
+             clang libclang-rt-14-dev) ;;
   --bench) packages+=(libbenchmark-dev xvfb xauth) ;;
   --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   --screenshot) packages+=(xvfb xauth xdotool imagemagick) ;;

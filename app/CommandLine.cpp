@@ -15,8 +15,21 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                                   QStringLiteral("Print these options and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Print the version and exit."));
-    parser.addOption(help);
-    parser.addOption(version);
+    const QCommandLineOption device(
+        QStringLiteral("device"),
+        QStringLiteral("Put ID into the Target USB box, e.g. demo or vid_04d8&pid_0011."),
+        QStringLiteral("ID"));
+    const QCommandLineOption open(QStringLiteral("open"),
+                                  QStringLiteral("Press Open once the window is shown."));
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("Append every received line to FILE, with its local time."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Append every USB library call to FILE, with the bytes of each packet."),
+        QStringLiteral("FILE"));
+    for (const QCommandLineOption& option : {help, version, device, open, log, trace})
+        parser.addOption(option);
     // Taken by the application object after this parse.
     for (const char* name : {"platform", "display", "style"}) {
         QCommandLineOption qtOption(QLatin1String(name), QString(), QStringLiteral("value"));
@@ -48,5 +61,6 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         result.exitStatus = 0;
         result.output = QStringLiteral("pellmark " PELLMARK_VERSION "\n");
     }
+    result.session = {parser.value(device), parser.isSet(open), parser.value(log), parser.value(trace)};
     return result;
 }

@@ -3,12 +3,21 @@
 #include <QStringList>
 #include <optional>
 
+// What a session is asked to do beyond the window's defaults.
+struct SessionOptions {
+    QString device;    // put into the device box at load
+    bool open = false; // press Open once the window is shown
+    QString logPath;   // received lines, with their times
+    QString tracePath; // every library call, with its bytes
+};
+
 // What the command line asks for.
 struct CommandLine {
     // Set when the program is to stop at once with this status, after
     // printing `output`: to standard output for 0, else to standard error.
     std::optional<int> exitStatus;
     QString output;
+    SessionOptions session;
 };
 
 // Parses the program's arguments, the program's name first. --help and

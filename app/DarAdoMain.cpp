@@ -1,17 +1,23 @@
 #include "DarAdoMain.h"
 
+#include <QTimer>
+
 #include "CodePage932.h"
 #include "Program.h"
 
 namespace DarAdoMain {
 
-int Main()
+int Main(const SessionOptions& options)
 {
-    Program program;
+    Program program(options);
     program.window.Form_Load();
+    if (!options.device.isEmpty())
+        program.window.cmbDesc->setEditText(options.device); // the list keeps its entry
     // Told once, at start, rather than as a false reason on every line sent.
     if (auto missing = MissingConverter())
         program.messages.ShowMessage(*missing);
+    if (options.open)
+        QTimer::singleShot(0, program.window.cmdPrepare, &QPushButton::click);
     program.loop.Run();
     return 0;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "CommandLine.h"
+
 namespace DarAdoMain {
 
 // Shows the terminal window and runs the receive loop until the window goes.
 // Returns the program's exit status.
-int Main();
+int Main(const SessionOptions& options = {});
 
 } // namespace DarAdoMain

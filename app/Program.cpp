@@ -1,11 +1,11 @@
 #include "Program.h"
 
-#include <memory>
-
 #include "DemoDevice.h"
 #include "LibusbBackend.h"
 
-Program::Program()
+Program::Program(const SessionOptions& options)
+    : files(options.logPath, options.tracePath, messages),
+      tracer(files.Trace() ? std::make_unique<TracingLibrary>(library, *files.Trace()) : nullptr)
 {
     library.AddBackend(std::make_unique<DemoDevice>());
     library.AddBackend(std::make_unique<LibusbBackend>());

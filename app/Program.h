@@ -1,19 +1,27 @@
 #pragma once
 
+#include <memory>
+
+#include "CommandLine.h"
 #include "DeviceLink.h"
 #include "FrmCom3.h"
 #include "LibraryRouter.h"
 #include "MessageBoxes.h"
 #include "ReceiveLoop.h"
+#include "SessionFiles.h"
+#include "TracingLibrary.h"
 
 // Everything one run holds, put together as the program runs it: the USB
-// library (demo device and libusb), the device link, the window and the loop.
+// library (demo device and libusb) and its trace, the device link, the window,
+// the loop and the files the session writes.
 struct Program {
-    Program();
+    explicit Program(const SessionOptions& options = {});
 
-    LibraryRouter library;
     MessageBoxes messages;
-    DeviceLink link{library, messages};
+    SessionFiles files;
+    LibraryRouter library;
+    std::unique_ptr<TracingLibrary> tracer;
+    DeviceLink link{tracer ? static_cast<UsbLibrary&>(*tracer) : library, messages};
     FrmCom3 window{link};
-    ReceiveLoop loop{window, link};
+    ReceiveLoop loop{window, link, &files};
 };

@@ -4,8 +4,10 @@
 
 #include "DeviceLink.h"
 #include "FrmCom3.h"
+#include "SessionFiles.h"
 
-ReceiveLoop::ReceiveLoop(FrmCom3& window, DeviceLink& link) : window_(window), link_(link)
+ReceiveLoop::ReceiveLoop(FrmCom3& window, DeviceLink& link, SessionFiles* files)
+    : window_(window), link_(link), files_(files)
 {
     // Opening the device discards a partly received line.
     QObject::connect(&window_, &FrmCom3::PendingLineDiscarded, [this] { Lines.Discard(); });
@@ -20,6 +22,8 @@ bool ReceiveLoop::RunCycle()
     QCoreApplication::processEvents(closed ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
     if (!window_.isVisible())
         return false; // a minimised window still counts as visible
+    if (files_)
+        files_->ReportProblems();
     if (link_.State.InPipe == INVALID_PIPE)
         return true;
 
@@ -27,7 +31,10 @@ bool ReceiveLoop::RunCycle()
     std::u16string text = link_.ReceiveLine(READ_TIMEOUT_MS);
     if (!text.empty()) {
         Lines.Walk(text, [this](std::u16string_view line) {
-            window_.txtReceive->AppendLine(QStringView(line.data(), static_cast<qsizetype>(line.size())));
+            const QStringView shown(line.data(), static_cast<qsizetype>(line.size()));
+            window_.txtReceive->AppendLine(shown);
+            if (files_)
+                files_->LogLine(shown);
             window_.sbrMessage->SetStatusText(QStringLiteral("Received"));
         });
     }

@@ -4,6 +4,7 @@
 
 class DeviceLink;
 class FrmCom3;
+class SessionFiles;
 
 // The program's only loop: window events, a short sleep, one read of the
 // device, and the received characters turned into lines in the receive area.
@@ -12,7 +13,8 @@ public:
     static constexpr int SLEEP_MS = 1;
     static constexpr int READ_TIMEOUT_MS = 10;
 
-    ReceiveLoop(FrmCom3& window, DeviceLink& link);
+    // With files, each line shown is logged and the files' problems are told.
+    ReceiveLoop(FrmCom3& window, DeviceLink& link, SessionFiles* files = nullptr);
 
     // Runs one cycle; false once the window has gone and the run is over.
     bool RunCycle();
@@ -24,4 +26,5 @@ public:
 private:
     FrmCom3& window_;
     DeviceLink& link_;
+    SessionFiles* files_;
 };

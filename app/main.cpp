@@ -26,5 +26,5 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(PELLMARK_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(PELLMARK_APP_ID));
     QApplication::setWindowIcon(AppIcon());
-    return DarAdoMain::Main();
+    return DarAdoMain::Main(commandLine.session);
 }

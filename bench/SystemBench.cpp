@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
 #include <algorithm>
@@ -13,24 +14,13 @@
 #include <vector>
 
 #include "AppIcon.h"
-#include "DemoDevice.h"
-#include "MessageSink.h"
 #include "Program.h"
 
 namespace {
 
-class NoMessages final : public MessageSink {
-public:
-    void ShowMessage(const std::string&) override {}
-};
-
-// The program as Main puts it together, on the demo device alone.
+// The program as Main puts it together, driven as a user would.
 struct DemoProgram {
-    DemoProgram()
-    {
-        library.AddBackend(std::make_unique<DemoDevice>());
-        window.Form_Load();
-    }
+    explicit DemoProgram(const SessionOptions& options = {}) : program(options) { window.Form_Load(); }
     void Open()
     {
         window.cmbDesc->setEditText(QStringLiteral("demo"));
@@ -49,11 +39,9 @@ struct DemoProgram {
         return last.section(u' ', 1).toLong();
     }
 
-    LibraryRouter library;
-    NoMessages messages;
-    DeviceLink link{library, messages};
-    FrmCom3 window{link};
-    ReceiveLoop loop{window, link};
+    Program program;
+    FrmCom3& window = program.window;
+    ReceiveLoop& loop = program.loop;
 };
 
 double ProcessCpuSeconds()
@@ -129,15 +117,22 @@ std::map<std::string, double> MeasureRunningProgram(double seconds)
         span = RunFor(idle.loop, seconds);
         results["idle_cpu_percent_open"] = 100 * span.cpu / span.wall;
     }
-    DemoProgram streaming;
-    streaming.Open();
-    streaming.Send(QStringLiteral("COUNT 1000000000"));
-    RunFor(streaming.loop, 1.0);
-    const long first = streaming.LastLine();
-    Span span = RunFor(streaming.loop, seconds);
-    const auto lines = static_cast<double>(streaming.LastLine() - first);
-    results["stream_lines_per_s"] = lines / span.wall;
-    results["stream_cpu_ms_per_1000_lines"] = span.cpu * 1000 / lines * 1000;
+    // Streaming plain, then with a trace of every call written to a file.
+    QTemporaryDir folder;
+    for (const char* trace : {"", "_traced"}) {
+        SessionOptions options;
+        if (*trace)
+            options.tracePath = folder.filePath(QStringLiteral("stream.trace"));
+        DemoProgram streaming(options);
+        streaming.Open();
+        streaming.Send(QStringLiteral("COUNT 1000000000"));
+        RunFor(streaming.loop, 1.0);
+        const long first = streaming.LastLine();
+        Span span = RunFor(streaming.loop, seconds);
+        const auto lines = static_cast<double>(streaming.LastLine() - first);
+        results[std::string("stream") + trace + "_lines_per_s"] = lines / span.wall;
+        results[std::string("stream") + trace + "_cpu_ms_per_1000_lines"] = span.cpu * 1000 / lines * 1000;
+    }
     return results;
 }
 

@@ -29,6 +29,7 @@ public:
     std::u16string Decode(const std::uint8_t* bytes, std::size_t length);
     // Forgets a lead byte that is still waiting for its trail byte.
     void Reset() { pendingLead_.reset(); }
+    bool HoldsLeadByte() const { return pendingLead_.has_value(); }
 
 private:
     void* converter_;

@@ -1,4 +1,7 @@
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include "CommandLine.h"
@@ -19,6 +22,8 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
         {{"--bogus"}, 2, "Unknown option 'bogus'"},
         {{"-platform"}, 2, "Missing value after '-platform'"},
         {{"extra"}, 2, "unexpected argument 'extra'"},
+        {{"--device", "demo", "--open", "--log", "a.log", "--trace", "a.trace"}, std::nullopt, ""},
+        {{"--log"}, 2, "Missing value after '--log'"},
     };
     for (const Case& c : cases) {
         CommandLine line = ParseCommandLine(QStringList{"/usr/bin/pellmark"} + c.arguments);
@@ -28,6 +33,35 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
             EXPECT_TRUE(line.output.contains("Usage: pellmark")) << c.said;
         }
     }
+    const SessionOptions session = ParseCommandLine({"pellmark", "--device", " vid_1234&pid_5678 ", "--open",
+                                                     "--log", "a.log", "--trace", "a.trace"})
+                                       .session;
+    EXPECT_EQ(session.device, " vid_1234&pid_5678 ");
+    EXPECT_TRUE(session.open);
+    EXPECT_EQ(session.logPath, "a.log");
+    EXPECT_EQ(session.tracePath, "a.trace");
+}
+
+TEST(CommandLine, DeviceAndOpenReachTheDemoDeviceWithATrace)
+{
+    QTemporaryDir folder;
+    const QString trace = folder.filePath("session.trace");
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.start(PELLMARK_BINARY, {"--device", "demo", "--open", "--trace", trace});
+    QString traced;
+    for (int i = 0; i < 100 && !traced.contains("direction 1 -> "); ++i) {
+        QThread::msleep(50);
+        QFile file(trace);
+        if (file.open(QIODevice::ReadOnly))
+            traced = QString::fromUtf8(file.readAll());
+    }
+    program.kill();
+    program.waitForFinished();
+    EXPECT_TRUE(traced.contains("count \"demo\" -> 1")) << traced.toStdString();
+    EXPECT_TRUE(traced.contains("open \"demo\" \\MCHP_EP1 direction 1 -> 1")) << traced.toStdString();
 }
 
 TEST(CommandLine, ADisplayThatCannotBeOpenedIsOneSentenceAndStatusOne)

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <memory>
+
+#include "AppendFile.h"
+
+class MessageSink;
+
+// The files a session writes when the command line asks for them: the log of
+// received lines and the trace of library calls. Their problems are told
+// once each, and the program goes on without the file.
+class SessionFiles {
+public:
+    SessionFiles(const QString& logPath, const QString& tracePath, MessageSink& messages);
+
+    // Appends a received line, after its local time to the millisecond.
+    void LogLine(QStringView line);
+    // Where the trace goes; null without one.
+    AppendFile* Trace() const { return trace_.get(); }
+    // Shows the problems not told yet.
+    void ReportProblems();
+
+private:
+    std::unique_ptr<AppendFile> log_;
+    std::unique_ptr<AppendFile> trace_;
+    MessageSink& messages_;
+};

@@ -20,6 +20,9 @@ TEST(CodePage932, DecodesOneAndTwoByteCharacters)
     EXPECT_EQ(Decode(decoder, "\xB1\xDF"), u"\uFF71\uFF9F");
     EXPECT_EQ(Decode(decoder, "\x82\xA0\x90\xA2"), u"あ世");
     EXPECT_EQ(Decode(decoder, std::string("\0\r\n", 3)), std::u16string(u"\0\r\n", 3));
+    // Code page 932, not plain Shift-JIS: backslash and tilde stay, NEC and
+    // IBM extensions are characters.
+    EXPECT_EQ(Decode(decoder, "\\~\x87\x40\xFA\x5C"), u"\\~①纊");
 }
 
 TEST(CodePage932, InvalidBytesBecomeReplacementsWithoutSwallowingLineEnds)
@@ -37,6 +40,9 @@ TEST(CodePage932, LeadByteAtTheEndWaitsForItsTrailByte)
     Cp932Decoder decoder;
     EXPECT_EQ(Decode(decoder, "X\x82"), u"X");
     EXPECT_EQ(Decode(decoder, "\xA0Y"), u"あY");
+    // Lead bytes run up to 0xFC, the IBM extensions among them.
+    EXPECT_EQ(Decode(decoder, "\xFA"), u"");
+    EXPECT_EQ(Decode(decoder, "\x40"), u"ⅰ");
 
     EXPECT_EQ(Decode(decoder, "\x82"), u"");
     decoder.Reset();

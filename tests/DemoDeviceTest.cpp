@@ -56,7 +56,9 @@ TEST_F(Demo, CountStreamsWithABoundedQueue)
     EXPECT_EQ(DrainPackets(device, in, 5).back(), "LINE 5\r\n");
     EXPECT_EQ(Ask("STOP"), Packets{"OK\r\n"});
 
-    EXPECT_EQ(Ask("COUNT x"), Packets{"ERR COUNT takes a number from 0 to 1000000000\r\n"});
+    for (const char* wrong : {"COUNT x", "COUNT 1000000001", "COUNT -1"})
+        EXPECT_EQ(Ask(wrong), Packets{"ERR COUNT takes a number from 0 to 1000000000\r\n"}) << wrong;
+    EXPECT_EQ(Ask("COUNT 1000000000").back(), "LINE 1000\r\n"); // the limit itself streams
 }
 
 TEST(DemoFirmwareAnswer, LongLinesAreSplitWithCrLfInTheLastPacket)

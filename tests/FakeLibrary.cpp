@@ -38,6 +38,8 @@ std::int32_t FakeLibrary::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::in
 {
     readCalls.push_back(std::to_string(pipe) + "," + std::to_string(length) + "," +
                         std::to_string(timeoutMs));
+    if (onRead)
+        onRead();
     if (reads.empty())
         return 0;
     Read read = reads.front();

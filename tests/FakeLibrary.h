@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,7 @@ public:
     std::int32_t writeResult = 1;
     std::vector<std::uint32_t> lastErrors = {0}; // one per GetLastError call, the last repeats
     std::deque<Read> reads;                      // an empty queue times out
+    std::function<void()> onRead;                // runs at every read
 
 private:
     std::size_t lastErrorCalls_ = 0;

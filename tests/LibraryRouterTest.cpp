@@ -4,6 +4,7 @@
 
 #include "DemoDevice.h"
 #include "DemoTestHelpers.h"
+#include "DeviceIdentifier.h"
 #include "LibraryRouter.h"
 
 namespace {
@@ -32,6 +33,23 @@ TEST_F(Router, IdentifierSelectsTheDemoDevice)
     EXPECT_EQ(library.MPUSBGetDeviceCount(std::string(100000, 'x')), 0);
     EXPECT_EQ(library.MPUSBOpen(0, "vid_04d8&pid_0011", "\\MCHP_EP1", 0, 0), INVALID_PIPE);
     EXPECT_EQ(library.GetLastError(), ErrorCode::DeviceNotConnected);
+
+    // The parser reads past malformed fields to a well-formed pair.
+    const std::pair<const char*, std::optional<std::pair<int, int>>> ids[] = {
+        {"vid_04d8&pid_0011", std::pair{0x04d8, 0x0011}},
+        {"vid_zz vid_04D8 pid_xyz1&PID_0011", std::pair{0x04d8, 0x0011}},
+        {"\\\\?\\usb#vid_04d8&pid_0011#1", std::pair{0x04d8, 0x0011}},
+        {"vid_04d81&pid_0011", std::nullopt},
+        {"vid_04d8&pid_001", std::nullopt},
+        {"pid_0011", std::nullopt}};
+    for (const auto& [text, expected] : ids) {
+        std::optional<UsbIds> parsed = ParseDeviceIdentifier(text);
+        EXPECT_EQ(parsed.has_value(), expected.has_value()) << text;
+        if (parsed && expected) {
+            EXPECT_EQ(parsed->vendor, expected->first) << text;
+            EXPECT_EQ(parsed->product, expected->second) << text;
+        }
+    }
 }
 
 TEST_F(Router, HandlesAreSmallAndReusedAfterClose)

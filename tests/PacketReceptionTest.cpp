@@ -84,6 +84,13 @@ TEST_F(Reception, DoubleByteCharacterSplitOverTwoPacketsIsJoined)
     EXPECT_EQ(link.ReceiveLine(10), u"A\r");
     EXPECT_EQ(link.ReceiveLine(10), u"\uFFFD");
 
+    // Opening the pipes again forgets half a character from before.
+    library.QueueRead("X\x82");
+    EXPECT_EQ(link.ReceiveLine(10), u"X");
+    link.OpenPipes();
+    library.QueueRead("AB\r");
+    EXPECT_EQ(link.ReceiveLine(10), u"AB\r");
+
     // Double-byte characters convert to fewer characters than bytes received.
     library.QueueRead("\x82\xA0\x82\xA2\rXYZ");
     EXPECT_EQ(link.ReceiveLine(10), u"あい\r");

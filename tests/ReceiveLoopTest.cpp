@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTimer>
@@ -51,6 +52,18 @@ TEST_F(Loop, ReceivedLineIsShownWithReceived)
     Cycle("\x07Z\x7F\r");
     EXPECT_EQ(Received(), "AB\nZ\x7F\n");
     EXPECT_EQ(library.readCalls.back(), "4,65,10");
+
+    // A window event that comes during a read is handled after the packet's
+    // lines, in the next cycle, never between two of them.
+    QString seen = "not run";
+    library.onRead = [&] {
+        QTimer::singleShot(0, [&] { seen = Received(); });
+        library.onRead = nullptr;
+    };
+    Cycle("C\nD\r");
+    EXPECT_EQ(seen, "not run");
+    ASSERT_TRUE(loop.RunCycle());
+    EXPECT_EQ(seen, "AB\nZ\x7F\nC\nD\n");
 }
 
 TEST_F(Loop, EmptyReadsChangeNothingAndClosedPipesWaitForTheNextEvent)
@@ -59,6 +72,12 @@ TEST_F(Loop, EmptyReadsChangeNothingAndClosedPipesWaitForTheNextEvent)
     ASSERT_TRUE(loop.RunCycle());
     EXPECT_EQ(Status(), "Prepared");
     EXPECT_EQ(Received(), "");
+    // Each cycle sleeps its millisecond, even when reads come back at once.
+    QElapsedTimer twenty;
+    twenty.start();
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(loop.RunCycle());
+    EXPECT_GE(twenty.elapsed(), 20);
 
     // Nothing to read: a cycle waits for the window's next event, here a
     // timer, rather than polling a closed pipe.

@@ -120,6 +120,12 @@ TEST_F(Backend, ReadWithNothingToReadTimesOut)
     EXPECT_EQ(backend->GetLastError(), ErrorCode::Timeout);
     EXPECT_GE(waited, 9);
     EXPECT_LT(waited, 200);
+    // A time-out of 0 or less does not mean waiting for ever.
+    for (int timeout : {0, -5}) {
+        start = Clock::now();
+        EXPECT_EQ(Read(timeout), 0);
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(200));
+    }
 }
 
 TEST_F(Backend, UnpluggedDeviceFailsWithDeviceNotConnected)

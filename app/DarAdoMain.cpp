@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "CodePage932.h"
+#include "CodePage.h"
 #include "Program.h"
 
 namespace DarAdoMain {

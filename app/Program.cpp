@@ -1,13 +1,11 @@
 #include "Program.h"
 
-#include "DemoDevice.h"
-#include "LibusbBackend.h"
+#include "SystemBackends.h"
 
 Program::Program(const SessionOptions& options)
     : files(options.logPath, options.tracePath, messages),
       tracer(files.Trace() ? std::make_unique<TracingLibrary>(library, *files.Trace()) : nullptr)
 {
-    library.AddBackend(std::make_unique<DemoDevice>());
-    library.AddBackend(std::make_unique<LibusbBackend>());
+    AddSystemBackends(library, messages);
     messages.SetParent(&window);
 }

@@ -5,14 +5,14 @@
 #include <string>
 #include <string_view>
 
-#include "CodePage932.h"
+#include "CodePage.h"
 #include "UsbLibrary.h"
 
 class MessageSink;
 
-// " 5" for 5 and 0, "-1" for -1: a value's decimal digits after its sign,
-// where a value of zero or more has a space for its sign.
-std::string NumberText(std::int64_t value);
+// " 5" for 5 and 0, "-1" for -1: a signed 32-bit value's decimal digits after
+// its sign, where a value of zero or more has a space for its sign.
+std::string NumberText(std::int32_t value);
 
 // The device-link state: which device, which pipes.
 struct DeviceLinkState {
@@ -61,5 +61,5 @@ private:
     std::array<std::uint8_t, BUFFER_SIZE> SendBuffer{};
     std::array<std::uint8_t, BUFFER_SIZE> ReceiveBuffer{};
     std::int32_t ReceivedLength = 0;
-    Cp932Decoder decoder_;
+    CodePageDecoder decoder_;
 };

@@ -8,7 +8,7 @@ bool DeviceLink::SendLine(std::u16string_view line)
     if (State.OutPipe == INVALID_PIPE || State.InPipe == INVALID_PIPE)
         return false;
 
-    std::optional<std::string> bytes = EncodeCp932SingleBytes(line);
+    std::optional<std::string> bytes = EncodeSingleBytes(line);
     if (!bytes) {
         // Each character must fit one byte; the buffer stays as it was.
         messages_.ShowMessage("The line was not sent: it holds a character that has no one-byte code");

@@ -7,7 +7,7 @@ const std::string ENDPOINT = "\\MCHP_EP1";
 
 } // namespace
 
-std::string NumberText(std::int64_t value)
+std::string NumberText(std::int32_t value)
 {
     return (value >= 0 ? " " : "") + std::to_string(value);
 }
@@ -56,5 +56,5 @@ void DeviceLink::ReportLastError()
         ClosePipes();
         return;
     }
-    messages_.ShowMessage("Error code: " + NumberText(error));
+    messages_.ShowMessage("Error code: " + NumberText(static_cast<std::int32_t>(error)));
 }

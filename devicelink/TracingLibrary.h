@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "CodePage932.h"
+#include "CodePage.h"
 #include "UsbLibrary.h"
 
 class AppendFile;
@@ -41,5 +41,5 @@ private:
     const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     long emptyReads_ = 0;
     std::uint32_t lastError_ = 0;
-    Cp932Decoder decoder_;
+    CodePageDecoder decoder_;
 };

@@ -2,7 +2,7 @@
 // and encoding any text never fails or runs over.
 #include <cstdlib>
 
-#include "CodePage932.h"
+#include "CodePage.h"
 #include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t at = bytes.empty() ? 0 : split % (bytes.size() + 1);
 
-    Cp932Decoder whole;
+    CodePageDecoder whole;
     const std::u16string once = whole.Decode(raw, bytes.size());
-    Cp932Decoder parts;
+    CodePageDecoder parts;
     std::u16string split_ = parts.Decode(raw, at);
     split_ += parts.Decode(raw + at, bytes.size() - at);
     if (once != split_ || once.size() > bytes.size())
@@ -25,10 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string text(bytes.size() / 2, u'\0');
     for (std::size_t i = 0; i < text.size(); ++i)
         text[i] = static_cast<char16_t>(raw[2 * i] | raw[2 * i + 1] << 8);
-    const std::string encoded = EncodeCp932(text);
+    const std::string encoded = EncodeCodePage(text);
     if (encoded.size() > 2 * text.size())
         std::abort();
-    if (auto single = EncodeCp932SingleBytes(text); single && single->size() != text.size())
+    if (auto single = EncodeSingleBytes(text); single && single->size() != text.size())
         std::abort();
     return 0;
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building needs (with --tests, testing;
 # with --bench, the benchmarks; with --package, making and checking the
-# .deb; with --screenshot, the README's screenshot), when any of them is
-# missing. Uses sudo when not run as root.
+# .deb; with --screenshot, the README's screenshot; with --windows, the Windows
+# cross-build and Wine), when any of them is missing. Uses sudo when not run as root.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libxkbcommon-dev libusb-1.0-0-dev fonts-ipafont-gothic)
@@ -12,6 +12,7 @@ case "${1:-}" in
   --bench) packages+=(libbenchmark-dev xvfb xauth) ;;
   --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   --screenshot) packages+=(xvfb xauth xdotool imagemagick) ;;
+  --windows) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest locales) ;;
 esac
 
 missing=()

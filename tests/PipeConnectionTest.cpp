@@ -32,7 +32,6 @@ TEST(NumberTextOf, SignOrSpaceBeforeTheDigits)
     EXPECT_EQ(NumberText(121), " 121");
     EXPECT_EQ(NumberText(-1), "-1");
     EXPECT_EQ(NumberText(std::numeric_limits<std::int32_t>::min()), "-2147483648");
-    EXPECT_EQ(NumberText(std::numeric_limits<std::uint32_t>::max()), " 4294967295");
 }
 
 TEST_F(Connection, OpensWritePipeThenReadPipe)
@@ -105,11 +104,15 @@ TEST_F(Connection, InvalidHandleClosesSilentlyOtherErrorsAreShown)
     link.ReportLastError();
     EXPECT_EQ(messages.shown, Strings{"Error code:  121"});
     EXPECT_TRUE(link.State.PipesOpen);
+    // The code is a signed 32-bit number.
+    library.lastErrors = {0xFFFFFFFF};
+    link.ReportLastError();
+    EXPECT_EQ(messages.shown.back(), "Error code: -1");
 
     library.lastErrors = {ErrorCode::InvalidHandle};
     library.calls.clear();
     link.ReportLastError();
-    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(library.calls, (Strings{"GetLastError", "MPUSBClose(3)", "MPUSBClose(4)"}));
     EXPECT_FALSE(link.State.PipesOpen);
 }

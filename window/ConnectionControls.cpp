@@ -2,7 +2,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
-#include "CodePage932.h"
+#include "CodePage.h"
 #include "DeviceLink.h"
 #include "FrmCom3.h"
 
@@ -49,7 +49,7 @@ void FrmCom3::cmdPrepare_Click()
     const QString deviceId = cmbDesc->currentText();
     if (!IsBlank(deviceId)) {
         emit PendingLineDiscarded();
-        link_.State.DeviceId = EncodeCp932(deviceId.toStdU16String());
+        link_.State.DeviceId = EncodeCodePage(deviceId.toStdU16String());
         link_.OpenPipes();
         if (link_.State.PipesOpen) {
             EnterConnected();

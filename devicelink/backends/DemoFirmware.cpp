@@ -4,11 +4,15 @@
 #include <cctype>
 #include <charconv>
 
-#include "CodePage932.h"
-
 namespace {
 
 constexpr std::uint64_t MAX_COUNT = 1'000'000'000;
+
+// The firmware speaks code page 932, whatever the computer's code page is.
+constexpr bool IsLeadByteOf932(std::uint8_t byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 std::string Upper(std::string text)
 {
@@ -81,8 +85,10 @@ void DemoFirmware::Run(const std::string& command)
         streamNext_ = streamEnd_ = 0;
         Answer("OK");
     } else if (word == "KANA") {
-        Answer(EncodeCp932(u"ﾃﾞﾓ ﾃﾞﾊﾞｲｽ"));
-        Answer(EncodeCp932(u"こんにちは、世界。送受信テスト"));
+        Answer("\xC3\xDE\xD3 \xC3\xDE\xCA\xDE\xB2\xBD"); // ﾃﾞﾓ ﾃﾞﾊﾞｲｽ
+        // こんにちは、世界。送受信テスト
+        Answer("\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD\x81\x41\x90\xA2\x8A\x45\x81\x42\x91\x97"
+               "\x8E\xF3\x90\x4D\x83\x65\x83\x58\x83\x67");
     } else {
         Answer("ERR unknown command, try HELP");
     }
@@ -96,7 +102,7 @@ void DemoFirmware::Answer(const std::string& line)
     while (line.size() - start + 2 > PACKET_SIZE) {
         std::size_t end = start;
         while (end < line.size()) {
-            std::size_t width = IsCp932LeadByte(static_cast<std::uint8_t>(line[end])) ? 2 : 1;
+            std::size_t width = IsLeadByteOf932(static_cast<std::uint8_t>(line[end])) ? 2 : 1;
             if (end + width - start > PACKET_SIZE)
                 break;
             end += width;

@@ -1,4 +1,4 @@
-#include "CodePage932.h"
+#include "CodePage.h"
 
 #include <bit>
 #include <cerrno>
@@ -6,6 +6,9 @@
 #include <vector>
 
 namespace {
+
+// iconv's name for code page 932.
+constexpr const char* CP932_CONVERTER = "CP932";
 
 const char* Utf16Name()
 {
@@ -60,15 +63,15 @@ template <typename Accept> bool EncodeEach(std::u16string_view text, Accept acce
 
 } // namespace
 
-Cp932Decoder::Cp932Decoder() : converter_(Open(Utf16Name(), CP932_CONVERTER)) {}
+CodePageDecoder::CodePageDecoder() : converter_(Open(Utf16Name(), CP932_CONVERTER)) {}
 
-Cp932Decoder::~Cp932Decoder()
+CodePageDecoder::~CodePageDecoder()
 {
     if (IsOpen(static_cast<iconv_t>(converter_)))
         iconv_close(static_cast<iconv_t>(converter_));
 }
 
-std::u16string Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t length)
+std::u16string CodePageDecoder::Decode(const std::uint8_t* bytes, std::size_t length)
 {
     std::vector<char> input;
     input.reserve(length + 1);
@@ -95,7 +98,7 @@ std::u16string Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t lengt
     while (inLeft > 0) {
         if (iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1))
             break;
-        if (errno == EINVAL && inLeft == 1 && IsCp932LeadByte(static_cast<std::uint8_t>(*in))) {
+        if (errno == EINVAL && inLeft == 1 && IsLeadByte(static_cast<std::uint8_t>(*in))) {
             pendingLead_ = static_cast<std::uint8_t>(*in);
             break;
         }
@@ -108,7 +111,7 @@ std::u16string Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t lengt
     return text;
 }
 
-std::string EncodeCp932(std::u16string_view text)
+std::string EncodeCodePage(std::u16string_view text)
 {
     std::string bytes;
     bytes.reserve(text.size());
@@ -119,7 +122,7 @@ std::string EncodeCp932(std::u16string_view text)
     return bytes;
 }
 
-std::optional<std::string> EncodeCp932SingleBytes(std::u16string_view text)
+std::optional<std::string> EncodeSingleBytes(std::u16string_view text)
 {
     std::string bytes;
     bytes.reserve(text.size());
@@ -134,8 +137,15 @@ std::optional<std::string> EncodeCp932SingleBytes(std::u16string_view text)
     return bytes;
 }
 
+bool IsLeadByte(std::uint8_t byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 std::optional<std::string> MissingConverter(const char* name)
 {
+    if (!name)
+        name = CP932_CONVERTER;
     iconv_t cd = Open(name, Utf16Name());
     if (IsOpen(cd)) {
         iconv_close(cd);

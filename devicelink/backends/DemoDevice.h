@@ -7,9 +7,11 @@
 #include "UsbBackend.h"
 
 // A device anyone can open: the identifier "demo" (any case, spaces around it
-// ignored) reaches the demo firmware through a write and a read pipe on
+// ignored; IsDemoIdentifier) reaches the demo firmware through a write and a read pipe on
 // endpoint 1. Tests use its controls to inject packets, unplug it or make the
 // next write fail.
+bool IsDemoIdentifier(const std::string& deviceId);
+
 class DemoDevice final : public UsbBackend {
 public:
     bool Selects(const std::string& deviceId) const override;

@@ -11,6 +11,11 @@ constexpr std::size_t WRITTEN_LIMIT = 4096; // packets kept for tests to look at
 
 bool DemoDevice::Selects(const std::string& deviceId) const
 {
+    return IsDemoIdentifier(deviceId);
+}
+
+bool IsDemoIdentifier(const std::string& deviceId)
+{
     std::size_t first = deviceId.find_first_not_of(' ');
     if (first == std::string::npos)
         return false;

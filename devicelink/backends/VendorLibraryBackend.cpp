@@ -1,0 +1,149 @@
+#include "VendorLibraryBackend.h"
+
+#include <windows.h>
+
+#include "DemoDevice.h"
+#include "MessageSink.h"
+
+namespace {
+
+constexpr const wchar_t* LIBRARY = L"mpusbapi.dll";
+
+// The calls as the library exports them: 32-bit integers, 8-bit texts.
+using CountCall = std::int32_t (*)(const char* deviceId);
+using OpenCall = std::int32_t (*)(std::int32_t instance, const char* deviceId, const char* endpoint,
+                                  std::int32_t direction, std::int32_t reserved);
+using WriteCall = std::int32_t (*)(std::int32_t pipe, const void* data, std::int32_t length,
+                                   std::int32_t* sentLength, std::int32_t timeoutMs);
+using ReadCall = std::int32_t (*)(std::int32_t pipe, void* data, std::int32_t length,
+                                  std::int32_t* receivedLength, std::int32_t timeoutMs);
+using CloseCall = std::int32_t (*)(std::int32_t pipe);
+
+std::filesystem::path ProgramFolder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = 0;
+    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
+           path.size())
+        path.resize(path.size() * 2);
+    path.resize(length);
+    return std::filesystem::path(path).parent_path();
+}
+
+template <typename Call> Call Find(HMODULE module, const char* name)
+{
+    FARPROC found = GetProcAddress(module, name);
+    if (!found)
+        found = GetProcAddress(module, (std::string("_") + name).c_str());
+    return reinterpret_cast<Call>(reinterpret_cast<void*>(found));
+}
+
+} // namespace
+
+struct VendorLibraryBackend::Calls {
+    CountCall count;
+    OpenCall open;
+    WriteCall write;
+    ReadCall read;
+    CloseCall close;
+};
+
+VendorLibraryBackend::VendorLibraryBackend(MessageSink& messages, std::filesystem::path folder)
+    : messages_(messages), folder_(folder.empty() ? ProgramFolder() : std::move(folder))
+{
+}
+
+VendorLibraryBackend::~VendorLibraryBackend()
+{
+    delete calls_;
+    if (module_)
+        FreeLibrary(static_cast<HMODULE>(module_));
+}
+
+bool VendorLibraryBackend::Selects(const std::string& deviceId) const
+{
+    return !IsDemoIdentifier(deviceId);
+}
+
+const VendorLibraryBackend::Calls* VendorLibraryBackend::Library()
+{
+    if (loaded_)
+        return calls_;
+    const std::filesystem::path own = folder_ / LIBRARY;
+    HMODULE module = LoadLibraryExW(own.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!module) {
+        SetDllDirectoryW(L""); // the current folder is no place to look for it
+        module = LoadLibraryExW(LIBRARY, nullptr, 0);
+    }
+    module_ = module;
+    if (module) {
+        Calls found{Find<CountCall>(module, "MPUSBGetDeviceCount"), Find<OpenCall>(module, "MPUSBOpen"),
+                    Find<WriteCall>(module, "MPUSBWrite"), Find<ReadCall>(module, "MPUSBRead"),
+                    Find<CloseCall>(module, "MPUSBClose")};
+        if (found.count && found.open && found.write && found.read && found.close)
+            calls_ = new Calls(found);
+    }
+    loaded_ = calls_ != nullptr;
+    if (!calls_)
+        messages_.ShowMessage(std::string(module ? "The USB library mpusbapi.dll lacks one of its calls"
+                                                 : "The USB library mpusbapi.dll could not be loaded") +
+                              ": it was looked for in " +
+                              reinterpret_cast<const char*>(folder_.u8string().c_str()) +
+                              " and on the system's search path. No device can be opened without it.");
+    return calls_;
+}
+
+std::int32_t VendorLibraryBackend::MPUSBGetDeviceCount(const std::string& deviceId)
+{
+    const Calls* library = Library();
+    return library ? library->count(deviceId.c_str()) : 0;
+}
+
+PipeHandle VendorLibraryBackend::MPUSBOpen(std::int32_t instance, const std::string& deviceId,
+                                           const std::string& endpoint, std::int32_t direction,
+                                           std::int32_t reserved)
+{
+    const Calls* library = Library();
+    if (!library) {
+        lastError_ = ERROR_MOD_NOT_FOUND;
+        return INVALID_PIPE;
+    }
+    const PipeHandle pipe = library->open(instance, deviceId.c_str(), endpoint.c_str(), direction, reserved);
+    if (pipe == INVALID_PIPE)
+        lastError_ = ::GetLastError();
+    return pipe;
+}
+
+std::int32_t VendorLibraryBackend::MPUSBWrite(PipeHandle pipe, const std::uint8_t* data, std::int32_t length,
+                                              std::int32_t* sentLength, std::int32_t timeoutMs)
+{
+    const Calls* library = Library();
+    if (!library) {
+        lastError_ = ErrorCode::InvalidHandle;
+        return 0;
+    }
+    const std::int32_t result = library->write(pipe, data, length, sentLength, timeoutMs);
+    if (result != 1)
+        lastError_ = ::GetLastError();
+    return result;
+}
+
+std::int32_t VendorLibraryBackend::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int32_t length,
+                                             std::int32_t* receivedLength, std::int32_t timeoutMs)
+{
+    const Calls* library = Library();
+    if (!library) {
+        lastError_ = ErrorCode::InvalidHandle;
+        return 0;
+    }
+    const std::int32_t result = library->read(pipe, data, length, receivedLength, timeoutMs);
+    if (result == 0)
+        lastError_ = ::GetLastError();
+    return result;
+}
+
+std::int32_t VendorLibraryBackend::MPUSBClose(PipeHandle pipe)
+{
+    const Calls* library = Library();
+    return library ? library->close(pipe) : 0;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+#include "UsbBackend.h"
+
+class MessageSink;
+
+// The vendor's USB access library, mpusbapi.dll, loaded when first needed:
+// from the program's own folder first, then from the system's search path,
+// never from the current folder. Its five calls are found by name, with or
+// without the leading underscore some compilers add. Without the library, or
+// with a call missing, no device is found; the first time that happens the
+// user is told where the library was looked for. Failures keep the thread's
+// own last error, read at once.
+class VendorLibraryBackend final : public UsbBackend {
+public:
+    // folder: where the program's own copy is looked for; the program's
+    // folder when empty.
+    explicit VendorLibraryBackend(MessageSink& messages, std::filesystem::path folder = {});
+    ~VendorLibraryBackend() override;
+    VendorLibraryBackend(const VendorLibraryBackend&) = delete;
+    VendorLibraryBackend& operator=(const VendorLibraryBackend&) = delete;
+
+    // Every identifier but the demo device's is the library's.
+    bool Selects(const std::string& deviceId) const override;
+
+    std::int32_t MPUSBGetDeviceCount(const std::string& deviceId) override;
+    PipeHandle MPUSBOpen(std::int32_t instance, const std::string& deviceId, const std::string& endpoint,
+                         std::int32_t direction, std::int32_t reserved) override;
+    std::int32_t MPUSBWrite(PipeHandle pipe, const std::uint8_t* data, std::int32_t length,
+                            std::int32_t* sentLength, std::int32_t timeoutMs) override;
+    std::int32_t MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int32_t length,
+                           std::int32_t* receivedLength, std::int32_t timeoutMs) override;
+    std::int32_t MPUSBClose(PipeHandle pipe) override;
+    std::uint32_t GetLastError() override { return lastError_; }
+
+private:
+    struct Calls;
+    // The library's calls, loading it on first use; null when it cannot be had.
+    const Calls* Library();
+
+    MessageSink& messages_;
+    std::filesystem::path folder_;
+    void* module_ = nullptr;
+    std::optional<bool> loaded_;
+    Calls* calls_ = nullptr;
+    std::uint32_t lastError_ = 0;
+};

@@ -1,0 +1,101 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "DeviceLink.h"
+#include "FakeLibrary.h"
+#include "VendorLibraryBackend.h"
+
+namespace {
+
+std::filesystem::path StandIn(const char* variant)
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path() / "standin" / variant;
+}
+
+// A scripting call of the stand-in that the backend has loaded.
+template <typename Call> Call Control(const char* name)
+{
+    return reinterpret_cast<Call>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"mpusbapi.dll"), name)));
+}
+
+using Strings = std::vector<std::string>;
+
+} // namespace
+
+TEST(Vendor, TheLinkTalksThroughTheLibraryLoadedAtRunTime)
+{
+    for (const char* variant : {"ok", "underscored"}) {
+        RecordedMessages messages;
+        VendorLibraryBackend backend(messages, StandIn(variant));
+        DeviceLink link(backend, messages);
+        EXPECT_TRUE(backend.Selects("vid_04d8&pid_0011"));
+        EXPECT_FALSE(backend.Selects(" demo "));
+        link.State.DeviceId = "vid_04d8&pid_0011";
+        link.OpenPipes();
+        ASSERT_TRUE(link.State.PipesOpen) << variant;
+        EXPECT_EQ(link.State.OutPipe, 7);
+        EXPECT_EQ(link.State.InPipe, 8);
+
+        // A 20-byte packet carries what the earlier line left behind the CR.
+        EXPECT_TRUE(link.SendLine(u"HELLOWORLD"));
+        EXPECT_TRUE(link.SendLine(u"ABC"));
+        std::uint8_t written[64] = {};
+        ASSERT_EQ(Control<std::int32_t (*)(std::uint8_t*, std::int32_t)>("StandInWritten")(written, 64), 20);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(written), 20),
+                  std::string("ABC\rOWORLD\r\0\0\0\0\0\0\0\0\0", 20));
+
+        // A read that reports fewer bytes than the buffer holds.
+        auto queueRead =
+            Control<void (*)(const std::uint8_t*, std::int32_t, std::int32_t, std::int32_t, std::uint32_t)>(
+                "StandInQueueRead");
+        const std::uint8_t reply[] = {'O', 'K', '\r', '\n', 'X', 'Y'};
+        queueRead(reply, 6, 4, 1, 0);
+        EXPECT_EQ(link.ReceiveLine(10), u"OK\r");
+        EXPECT_EQ(link.ReceiveLine(10), u""); // nothing more: a time-out
+
+        // A write that times out is shown with its code; invalid handle closes silently.
+        auto failNextWrite = Control<void (*)(std::uint32_t)>("StandInFailNextWrite");
+        failNextWrite(ERROR_SEM_TIMEOUT);
+        EXPECT_FALSE(link.SendLine(u"LED ON"));
+        EXPECT_EQ(messages.shown, (Strings{"Error code:  121", "Failed to send data"}));
+        EXPECT_TRUE(link.State.PipesOpen);
+        failNextWrite(0xFFFFFFFF);
+        EXPECT_FALSE(link.SendLine(u"LED ON"));
+        EXPECT_EQ(messages.shown.at(2), "Error code: -1");
+        failNextWrite(ERROR_INVALID_HANDLE);
+        EXPECT_FALSE(link.SendLine(u"LED ON"));
+        EXPECT_EQ(messages.shown.back(), "Failed to send data");
+        EXPECT_EQ(messages.shown.size(), 5u);
+        EXPECT_FALSE(link.State.PipesOpen);
+
+        const std::string calls = Control<const char* (*)()>("StandInCalls")();
+        EXPECT_EQ(calls.substr(0, calls.find("write")),
+                  "count vid_04d8&pid_0011;open 0 vid_04d8&pid_0011 \\MCHP_EP1 0 0;"
+                  "open 0 vid_04d8&pid_0011 \\MCHP_EP1 1 0;");
+        EXPECT_NE(calls.find("read 8 65 10;"), std::string::npos);
+        EXPECT_NE(calls.find("close 7;close 8;"), std::string::npos);
+    }
+}
+
+TEST(Vendor, AMissingLibraryOrCallFindsNoDeviceAndIsToldOnce)
+{
+    for (const char* variant : {"not-there", "missing-call"}) {
+        RecordedMessages messages;
+        VendorLibraryBackend backend(messages, StandIn(variant));
+        DeviceLink link(backend, messages);
+        link.State.DeviceId = "vid_04d8&pid_0011";
+        link.OpenPipes();
+        link.OpenPipes();
+        EXPECT_FALSE(link.State.PipesOpen);
+        ASSERT_EQ(messages.shown.size(), 3u) << variant;
+        EXPECT_NE(messages.shown[0].find("mpusbapi.dll"), std::string::npos) << messages.shown[0];
+        EXPECT_NE(messages.shown[0].find(variant), std::string::npos) << messages.shown[0];
+        EXPECT_NE(messages.shown[0].find("system's search path"), std::string::npos);
+        EXPECT_EQ(messages.shown[1], "Peripheral device is not connected");
+        EXPECT_EQ(messages.shown[2], "Peripheral device is not connected");
+    }
+}

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int INTERFACE = 0;
+constexpr int INTERFACE_NUMBER = 0;
 const std::string ENDPOINT_PREFIX = "\\MCHP_EP";
 
 // libusb's errors as the platform's error codes.
@@ -87,9 +87,10 @@ std::optional<EndpointKind> EndpointOf(libusb_device* device, std::uint8_t addre
     if (libusb_get_active_config_descriptor(device, &config) != 0)
         return std::nullopt;
     std::optional<EndpointKind> found;
-    for (int a = 0; config->bNumInterfaces > INTERFACE && a < config->interface[INTERFACE].num_altsetting;
+    for (int a = 0;
+         config->bNumInterfaces > INTERFACE_NUMBER && a < config->interface[INTERFACE_NUMBER].num_altsetting;
          ++a) {
-        const libusb_interface_descriptor& setting = config->interface[INTERFACE].altsetting[a];
+        const libusb_interface_descriptor& setting = config->interface[INTERFACE_NUMBER].altsetting[a];
         for (int e = 0; e < setting.bNumEndpoints && !found; ++e) {
             const libusb_endpoint_descriptor& endpoint = setting.endpoint[e];
             const int type = endpoint.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK;
@@ -109,7 +110,7 @@ struct LibusbBackend::Claim {
     libusb_device_handle* handle;
     ~Claim()
     {
-        libusb_release_interface(handle, INTERFACE);
+        libusb_release_interface(handle, INTERFACE_NUMBER);
         libusb_close(handle);
     }
 };
@@ -161,7 +162,7 @@ std::shared_ptr<LibusbBackend::Claim> LibusbBackend::ClaimOf(libusb_device* devi
     // A kernel driver bound to the interface is detached for the claim and
     // given back on release.
     libusb_set_auto_detach_kernel_driver(handle, 1);
-    if ((error = libusb_claim_interface(handle, INTERFACE)) != 0) {
+    if ((error = libusb_claim_interface(handle, INTERFACE_NUMBER)) != 0) {
         libusb_close(handle);
         return nullptr;
     }

@@ -65,32 +65,38 @@ bool VendorLibraryBackend::Selects(const std::string& deviceId) const
     return !IsDemoIdentifier(deviceId);
 }
 
-const VendorLibraryBackend::Calls* VendorLibraryBackend::Library()
+bool VendorLibraryBackend::Available()
 {
-    if (loaded_)
-        return calls_;
-    const std::filesystem::path own = folder_ / LIBRARY;
-    HMODULE module = LoadLibraryExW(own.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (tried_)
+        return calls_ != nullptr;
+    tried_ = true;
+    HMODULE module = LoadLibraryExW((folder_ / LIBRARY).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!module) {
         SetDllDirectoryW(L""); // the current folder is no place to look for it
         module = LoadLibraryExW(LIBRARY, nullptr, 0);
     }
     module_ = module;
-    if (module) {
-        Calls found{Find<CountCall>(module, "MPUSBGetDeviceCount"), Find<OpenCall>(module, "MPUSBOpen"),
-                    Find<WriteCall>(module, "MPUSBWrite"), Find<ReadCall>(module, "MPUSBRead"),
-                    Find<CloseCall>(module, "MPUSBClose")};
-        if (found.count && found.open && found.write && found.read && found.close)
-            calls_ = new Calls(found);
-    }
-    loaded_ = calls_ != nullptr;
-    if (!calls_)
-        messages_.ShowMessage(std::string(module ? "The USB library mpusbapi.dll lacks one of its calls"
-                                                 : "The USB library mpusbapi.dll could not be loaded") +
-                              ": it was looked for in " +
-                              reinterpret_cast<const char*>(folder_.u8string().c_str()) +
-                              " and on the system's search path. No device can be opened without it.");
-    return calls_;
+    if (!module)
+        return false;
+    Calls found{Find<CountCall>(module, "MPUSBGetDeviceCount"), Find<OpenCall>(module, "MPUSBOpen"),
+                Find<WriteCall>(module, "MPUSBWrite"), Find<ReadCall>(module, "MPUSBRead"),
+                Find<CloseCall>(module, "MPUSBClose")};
+    if (found.count && found.open && found.write && found.read && found.close)
+        calls_ = new Calls(found);
+    return calls_ != nullptr;
+}
+
+const VendorLibraryBackend::Calls* VendorLibraryBackend::Library()
+{
+    if (Available() || told_)
+        return calls_;
+    told_ = true;
+    messages_.ShowMessage(std::string(module_ ? "The USB library mpusbapi.dll lacks one of its calls"
+                                              : "The USB library mpusbapi.dll could not be loaded") +
+                          ": it was looked for in " +
+                          reinterpret_cast<const char*>(folder_.u8string().c_str()) +
+                          " and on the system's search path. No device can be opened without it.");
+    return nullptr;
 }
 
 std::int32_t VendorLibraryBackend::MPUSBGetDeviceCount(const std::string& deviceId)

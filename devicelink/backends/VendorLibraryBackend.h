@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 
 #include "UsbBackend.h"
 
@@ -23,6 +22,9 @@ public:
     VendorLibraryBackend(const VendorLibraryBackend&) = delete;
     VendorLibraryBackend& operator=(const VendorLibraryBackend&) = delete;
 
+    // Loads the library if that has not been tried yet; true when it and all
+    // its calls are there. Tells nothing.
+    bool Available();
     // Every identifier but the demo device's is the library's.
     bool Selects(const std::string& deviceId) const override;
 
@@ -38,13 +40,15 @@ public:
 
 private:
     struct Calls;
-    // The library's calls, loading it on first use; null when it cannot be had.
+    // The library's calls, loading it on first use; null when it cannot be
+    // had, which is told the first time.
     const Calls* Library();
 
     MessageSink& messages_;
     std::filesystem::path folder_;
     void* module_ = nullptr;
-    std::optional<bool> loaded_;
+    bool tried_ = false;
+    bool told_ = false;
     Calls* calls_ = nullptr;
     std::uint32_t lastError_ = 0;
 };

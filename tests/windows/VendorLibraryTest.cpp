@@ -4,6 +4,8 @@
 
 #include "DeviceLink.h"
 #include "FakeLibrary.h"
+#include "LibraryRouter.h"
+#include "SystemBackends.h"
 #include "VendorLibraryBackend.h"
 
 namespace {
@@ -98,4 +100,21 @@ TEST(Vendor, AMissingLibraryOrCallFindsNoDeviceAndIsToldOnce)
         EXPECT_EQ(messages.shown[1], "Peripheral device is not connected");
         EXPECT_EQ(messages.shown[2], "Peripheral device is not connected");
     }
+}
+
+TEST(Vendor, WithoutTheLibraryTheProgramsBackendsStillAnswer)
+{
+    // Neither the test program's folder nor the system's search path holds the library.
+    RecordedMessages messages;
+    LibraryRouter router;
+    AddSystemBackends(router, messages);
+    EXPECT_EQ(router.MPUSBGetDeviceCount(" demo "), 1);
+    EXPECT_EQ(router.MPUSBGetDeviceCount("vid_04d8&pid_0011"), 0);
+    EXPECT_EQ(router.MPUSBGetDeviceCount("vid_04d8&pid_0011"), 0);
+#ifdef PELLMARK_WITH_LIBUSB
+    EXPECT_TRUE(messages.shown.empty()); // libusb stands in, and finds no such device
+#else
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].find("could not be loaded"), std::string::npos);
+#endif
 }

@@ -1,0 +1,19 @@
+#include <memory>
+
+#include "DemoDevice.h"
+#include "LibraryRouter.h"
+#include "LibusbBackend.h"
+#include "SystemBackends.h"
+#include "VendorLibraryBackend.h"
+
+void AddSystemBackends(LibraryRouter& router, MessageSink& messages)
+{
+    router.AddBackend(std::make_unique<DemoDevice>());
+    // The vendor's library when it is there; without it, devices are reached
+    // through libusb (and the WinUSB driver).
+    auto vendor = std::make_unique<VendorLibraryBackend>(messages);
+    if (vendor->Available())
+        router.AddBackend(std::move(vendor));
+    else
+        router.AddBackend(std::make_unique<LibusbBackend>());
+}

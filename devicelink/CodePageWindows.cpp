@@ -32,6 +32,18 @@ std::string CodeOf(std::u16string_view text, std::size_t& consumed)
     return std::string(bytes, static_cast<std::size_t>(length));
 }
 
+// Hands each character's code to accept until accept refuses one.
+template <typename Accept> bool EachCode(std::u16string_view text, Accept accept)
+{
+    while (!text.empty()) {
+        std::size_t consumed = 1;
+        if (!accept(CodeOf(text, consumed)))
+            return false;
+        text.remove_prefix(consumed);
+    }
+    return true;
+}
+
 } // namespace
 
 CodePageDecoder::CodePageDecoder() = default;
@@ -79,25 +91,21 @@ std::u16string CodePageDecoder::Decode(const std::uint8_t* bytes, std::size_t le
 std::string EncodeCodePage(std::u16string_view text)
 {
     std::string bytes;
-    while (!text.empty()) {
-        std::size_t consumed = 1;
-        const std::string code = CodeOf(text, consumed);
+    EachCode(text, [&bytes](const std::string& code) {
         bytes += code.empty() ? "?" : code;
-        text.remove_prefix(consumed);
-    }
+        return true;
+    });
     return bytes;
 }
 
 std::optional<std::string> EncodeSingleBytes(std::u16string_view text)
 {
     std::string bytes;
-    while (!text.empty()) {
-        std::size_t consumed = 1;
-        const std::string code = CodeOf(text, consumed);
-        if (code.size() != 1)
-            return std::nullopt;
+    const bool whole = EachCode(text, [&bytes](const std::string& code) {
         bytes += code;
-        text.remove_prefix(consumed);
-    }
+        return code.size() == 1;
+    });
+    if (!whole)
+        return std::nullopt;
     return bytes;
 }

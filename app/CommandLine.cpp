@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include "Arguments.h"
+
 CommandLine ParseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -30,9 +32,22 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("FILE"));
     for (const QCommandLineOption& option : {help, version, device, open, log, trace})
         parser.addOption(option);
-    // Taken by the application object after this parse.
-    for (const char* name : {"platform", "display", "style"}) {
-        QCommandLineOption qtOption(QLatin1String(name), QString(), QStringLiteral("value"));
+    // Qt's own options, as QGuiApplication and QApplication document them,
+    // are taken by the application object after this parse, in any form Qt
+    // reads: -reverse, --reverse, -style fusion, -style=fusion.
+    struct QtOption {
+        const char* name;
+        bool takesValue;
+    };
+    static constexpr QtOption QT_OPTIONS[] = {
+        {"platform", true},   {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
+        {"qmljsdebugger", true}, {"qwindowgeometry", true},  {"qwindowicon", true},   {"qwindowtitle", true},
+        {"reverse", false},   {"session", true},            {"display", true},       {"geometry", true},
+        {"style", true},      {"stylesheet", true},         {"widgetcount", false},
+    };
+    for (const QtOption& qt : QT_OPTIONS) {
+        QCommandLineOption qtOption(QLatin1String(qt.name), QString(),
+                                    qt.takesValue ? QStringLiteral("value") : QString());
         qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(qtOption);
     }
@@ -61,6 +76,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         result.exitStatus = 0;
         result.output = QStringLiteral("pellmark " PELLMARK_VERSION "\n");
     }
-    result.session = {parser.value(device), parser.isSet(open), parser.value(log), parser.value(trace)};
+    result.session = {parser.value(device), parser.isSet(open), PathOfArgument(parser.value(log)),
+                      PathOfArgument(parser.value(trace))};
     return result;
 }

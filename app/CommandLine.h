@@ -1,14 +1,15 @@
 #pragma once
 
 #include <QStringList>
+#include <filesystem>
 #include <optional>
 
 // What a session is asked to do beyond the window's defaults.
 struct SessionOptions {
     QString device;    // put into the device box at load
     bool open = false; // press Open once the window is shown
-    QString logPath;   // received lines, with their times
-    QString tracePath; // every library call, with its bytes
+    std::filesystem::path logPath;   // received lines, with their times
+    std::filesystem::path tracePath; // every library call, with its bytes
 };
 
 // What the command line asks for.
@@ -20,6 +21,7 @@ struct CommandLine {
     SessionOptions session;
 };
 
-// Parses the program's arguments, the program's name first. --help and
-// --version stop with 0; anything not understood stops with 2 and the usage.
+// Parses the program's arguments (ProgramArguments), the program's name
+// first. --help and --version stop with 0; anything not understood stops with
+// 2 and the usage.
 CommandLine ParseCommandLine(const QStringList& arguments);

@@ -16,18 +16,21 @@ bool IsDropped(char16_t c)
 
 void LineAssembly::Walk(std::u16string_view text, const LineSink& sink)
 {
-    for (char16_t c : text) {
+    if (text.empty())
+        return; // an empty read does not part a CR from its LF
+    std::size_t i = endedWithLoneCr_ && text.front() == u'\n' ? 1 : 0;
+    endedWithLoneCr_ = false;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i];
         if (IsLineEnd(c)) {
-            if (lineEndUnpaired_) {
-                lineEndUnpaired_ = false; // the second half of the line end before it
-                continue;
-            }
+            if (i + 1 < text.size() && IsLineEnd(text[i + 1]))
+                ++i; // the second half of this line end
+            else
+                endedWithLoneCr_ = c == u'\r' && i + 1 == text.size();
             sink(PendingLine);
             PendingLine.clear();
-            lineEndUnpaired_ = true;
             continue;
         }
-        lineEndUnpaired_ = false;
         if (IsDropped(c))
             continue;
         if (PendingLine.size() == PENDING_LIMIT) {
@@ -41,5 +44,5 @@ void LineAssembly::Walk(std::u16string_view text, const LineSink& sink)
 void LineAssembly::Discard()
 {
     PendingLine.clear();
-    lineEndUnpaired_ = false;
+    endedWithLoneCr_ = false;
 }

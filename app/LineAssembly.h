@@ -5,10 +5,12 @@
 #include <string>
 #include <string_view>
 
-// Gathers received characters into lines. A line ends at CR or LF; a second
-// line-end character right after the first belongs to the same line end, so
-// CR LF, LF CR, CR CR and LF LF each end one line, whether or not the two came
-// in the same text. Control characters other than CR and LF are dropped.
+// Gathers received characters into lines. A line ends at CR or LF; within one
+// walk a second line-end character right after the first belongs to the same
+// line end, so CR LF, LF CR, CR CR and LF LF each end one line. Across walks
+// only a CR LF pair cut in two is one line end: a device that ends its lines
+// with one character sends an empty line as a lone CR or LF of its own.
+// Control characters other than CR and LF are dropped.
 class LineAssembly {
 public:
     // A character that would make the pending text longer than this first
@@ -18,7 +20,7 @@ public:
 
     using LineSink = std::function<void(std::u16string_view line)>;
 
-    // Walks the text and hands every completed line to the sink.
+    // Walks the text of one read and hands every completed line to the sink.
     void Walk(std::u16string_view text, const LineSink& sink);
     // Forgets the partly received line and a line end waiting for its pair.
     void Discard();
@@ -26,5 +28,7 @@ public:
     std::u16string PendingLine;
 
 private:
-    bool lineEndUnpaired_ = false; // the last character walked ended a line alone
+    // The last walk ended with a CR that ended a line by itself, so an LF
+    // starting the next walk is the rest of that line end.
+    bool endedWithLoneCr_ = false;
 };

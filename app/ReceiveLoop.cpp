@@ -34,7 +34,7 @@ bool ReceiveLoop::RunCycle()
             const QStringView shown(line.data(), static_cast<qsizetype>(line.size()));
             window_.txtReceive->AppendLine(shown);
             if (files_)
-                files_->LogLine(shown);
+                files_->LogLine(line);
             window_.sbrMessage->SetStatusText(QStringLiteral("Received"));
         });
     }

@@ -1,34 +1,38 @@
 #include "SessionFiles.h"
 
-#include <QDateTime>
-#include <QFile>
+#include <QCoreApplication>
+#include <QMetaObject>
 
+#include "LocalTime.h"
 #include "MessageSink.h"
+#include "TextEscape.h"
 
 namespace {
 
-std::unique_ptr<AppendFile> Opened(const QString& path)
+std::unique_ptr<AppendFile> Opened(const std::filesystem::path& path)
 {
-    if (path.isEmpty())
+    if (path.empty())
         return nullptr;
-    return std::make_unique<AppendFile>(QFile::encodeName(path).toStdString());
+    // A problem met on the writer thread wakes the loop, which may be waiting
+    // for the window's next event, so that it is told at once.
+    return std::make_unique<AppendFile>(path, [] {
+        if (QCoreApplication* application = QCoreApplication::instance())
+            QMetaObject::invokeMethod(application, [] {}, Qt::QueuedConnection);
+    });
 }
 
 } // namespace
 
-SessionFiles::SessionFiles(const QString& logPath, const QString& tracePath, MessageSink& messages)
+SessionFiles::SessionFiles(const std::filesystem::path& logPath, const std::filesystem::path& tracePath,
+                           MessageSink& messages)
     : log_(Opened(logPath)), trace_(Opened(tracePath)), messages_(messages)
 {
 }
 
-void SessionFiles::LogLine(QStringView line)
+void SessionFiles::LogLine(std::u16string_view line)
 {
-    if (!log_)
-        return;
-    const QDateTime now = QDateTime::currentDateTime();
-    // Local time with its offset from UTC, so the log reads the same anywhere.
-    const QString stamp = now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs);
-    log_->Append((stamp + u' ' + line.toString() + u'\n').toStdString());
+    if (log_)
+        log_->Line(LocalTimeText(std::chrono::system_clock::now()), Utf8(line));
 }
 
 void SessionFiles::ReportProblems()

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
+#include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "AppendFile.h"
 
@@ -13,10 +13,12 @@ class MessageSink;
 // once each, and the program goes on without the file.
 class SessionFiles {
 public:
-    SessionFiles(const QString& logPath, const QString& tracePath, MessageSink& messages);
+    // An empty path asks for no such file.
+    SessionFiles(const std::filesystem::path& logPath, const std::filesystem::path& tracePath,
+                 MessageSink& messages);
 
     // Appends a received line, after its local time to the millisecond.
-    void LogLine(QStringView line);
+    void LogLine(std::u16string_view line);
     // Where the trace goes; null without one.
     AppendFile* Trace() const { return trace_.get(); }
     // Shows the problems not told yet.

@@ -3,17 +3,15 @@
 #include <memory>
 
 #include "AppIcon.h"
+#include "Arguments.h"
 #include "CommandLine.h"
 #include "DarAdoMain.h"
 #include "DisplayGuard.h"
 
 int main(int argc, char* argv[])
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
     // Help, version and usage errors need no display.
-    const CommandLine commandLine = ParseCommandLine(arguments);
+    const CommandLine commandLine = ParseCommandLine(ProgramArguments(argc, argv));
     if (commandLine.exitStatus) {
         std::fputs(qPrintable(commandLine.output), *commandLine.exitStatus == 0 ? stdout : stderr);
         return *commandLine.exitStatus;

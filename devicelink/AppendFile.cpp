@@ -1,82 +1,209 @@
 #include "AppendFile.h"
 
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
 #include <utility>
 
-AppendFile::AppendFile(std::string path) : path_(std::move(path))
+#include "FileOutput.h"
+
+namespace {
+
+// Bytes written between two reports of progress.
+constexpr std::size_t CHUNK = 64 << 10;
+
+std::string Shown(const std::filesystem::path& path)
 {
-    file_ = std::fopen(path_.c_str(), "a");
-    if (!file_) {
-        Fail("The file " + path_ + " cannot be opened for appending (" + std::strerror(errno) +
-             "); the program goes on without it.");
-        return;
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string ErrorText(int error)
+{
+    return std::system_category().message(error);
+}
+
+} // namespace
+
+struct AppendFile::Writer {
+    Writer(std::filesystem::path path, std::function<void()> problemArrived)
+        : path(std::move(path)), shown(Shown(this->path)), problemArrived(std::move(problemArrived))
+    {
     }
-    writer_ = std::thread([this] { Write(); });
+
+    void Run();
+    bool WriteAll(FileOutput::Handle file, const std::string& bytes, std::unique_lock<std::mutex>& lock);
+    void Fail(std::string what);
+    void Queue(std::string_view stamp, std::string_view separator, std::string_view text);
+    // The line that marks the lines left out since the last one written.
+    std::string GapMark() const;
+
+    const std::filesystem::path path;
+    const std::string shown;
+    std::mutex mutex;
+    std::condition_variable wake;       // something to write, or the end
+    std::condition_variable progressed; // bytes written, or the writer is done
+    std::function<void()> problemArrived;
+    std::string queued;
+    std::optional<std::string> problem;
+    std::uint64_t written = 0;
+    bool failed = false;
+    bool stopping = false;
+    bool finished = false;
+    bool toldLeftOut = false;
+    std::size_t leftOutLines = 0;
+    std::string firstLeftOut;
+    std::string lastLeftOut;
+};
+
+void AppendFile::Writer::Fail(std::string what)
+{
+    failed = true;
+    problem = std::move(what);
+    queued.clear();
+    if (problemArrived)
+        problemArrived();
+}
+
+std::string AppendFile::Writer::GapMark() const
+{
+    if (leftOutLines == 0)
+        return {};
+    auto trimmed = [](const std::string& stamp) {
+        return stamp.substr(std::min(stamp.find_first_not_of(' '), stamp.size()));
+    };
+    return firstLeftOut + "\tdropped\t" + std::to_string(leftOutLines) + " lines between " +
+           trimmed(firstLeftOut) + " and " + trimmed(lastLeftOut) + "\n";
+}
+
+void AppendFile::Writer::Queue(std::string_view stamp, std::string_view separator, std::string_view text)
+{
+    std::string line;
+    line.reserve(stamp.size() + separator.size() + text.size() + 1);
+    line.append(stamp).append(separator).append(text) += '\n';
+    {
+        std::lock_guard lock(mutex);
+        if (failed)
+            return;
+        // The mark of a gap goes in with the first line after it.
+        const std::string gap = GapMark();
+        if (queued.size() + gap.size() + line.size() > QUEUE_LIMIT) {
+            if (leftOutLines++ == 0)
+                firstLeftOut = stamp;
+            lastLeftOut = stamp;
+            if (!toldLeftOut)
+                problem = "Writing " + shown +
+                          " cannot keep up: some lines are left out of it, and the file marks where.";
+            toldLeftOut = true;
+            return;
+        }
+        queued += gap;
+        queued += line;
+        leftOutLines = 0;
+    }
+    wake.notify_one();
+}
+
+bool AppendFile::Writer::WriteAll(FileOutput::Handle file, const std::string& bytes,
+                                  std::unique_lock<std::mutex>& lock)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        lock.unlock();
+        int error = 0;
+        const std::ptrdiff_t count =
+            FileOutput::Write(file, bytes.data() + done, std::min(CHUNK, bytes.size() - done), error);
+        lock.lock();
+        if (count <= 0) {
+            Fail("Writing " + shown + " failed (" + ErrorText(error) + "); the program goes on without it.");
+            return false;
+        }
+        done += static_cast<std::size_t>(count);
+        written += static_cast<std::uint64_t>(count);
+        progressed.notify_all();
+    }
+    return true;
+}
+
+void AppendFile::Writer::Run()
+{
+    FileOutput::KeepBrokenPipesFromEndingTheProgram();
+    int error = 0;
+    const FileOutput::Handle file = FileOutput::Open(path, error);
+    std::unique_lock lock(mutex);
+    if (file == FileOutput::NO_FILE) {
+        Fail("The file " + shown + " cannot be opened for appending (" + ErrorText(error) +
+             "); the program goes on without it.");
+    } else {
+        std::string writing;
+        for (;;) {
+            wake.wait(lock, [this] { return stopping || !queued.empty(); });
+            if (queued.empty())
+                break; // stopping, and everything is written
+            writing.swap(queued);
+            if (!WriteAll(file, writing, lock))
+                break;
+            writing.clear();
+        }
+        lock.unlock();
+        FileOutput::Close(file);
+        lock.lock();
+    }
+    finished = true;
+    progressed.notify_all();
+}
+
+AppendFile::AppendFile(std::filesystem::path path, std::function<void()> problemArrived)
+    : writer_(std::make_shared<Writer>(std::move(path), std::move(problemArrived))),
+      thread_([writer = writer_] { writer->Run(); })
+{
 }
 
 AppendFile::~AppendFile()
 {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    waiting_.notify_one();
-    if (writer_.joinable())
-        writer_.join();
-    if (file_)
-        std::fclose(file_);
-}
-
-void AppendFile::Fail(std::string problem)
-{
-    failed_ = true;
-    problem_ = std::move(problem);
-}
-
-void AppendFile::Append(std::string_view text)
-{
-    {
-        std::lock_guard lock(mutex_);
-        if (failed_)
-            return;
-        if (queued_.size() + text.size() > QUEUE_LIMIT) {
-            if (!leftOut_)
-                problem_ = "Writing " + path_ + " cannot keep up: some of what arrived is left out of it.";
-            leftOut_ = true;
-            return;
+    Writer& writer = *writer_;
+    std::unique_lock lock(writer.mutex);
+    if (!writer.failed)
+        writer.queued += writer.GapMark();
+    writer.stopping = true;
+    writer.problemArrived = nullptr;
+    writer.wake.notify_one();
+    // A writer making progress, such as one on a slow disk, keeps its data;
+    // one that makes none (a FIFO nobody opens, a pipe nobody reads) is left.
+    std::uint64_t seen = writer.written;
+    auto since = std::chrono::steady_clock::now();
+    while (!writer.finished) {
+        writer.progressed.wait_until(lock, since + STALL_LIMIT);
+        if (writer.written != seen) {
+            seen = writer.written;
+            since = std::chrono::steady_clock::now();
+        } else if (std::chrono::steady_clock::now() - since >= STALL_LIMIT) {
+            break;
         }
-        queued_ += text;
     }
-    waiting_.notify_one();
+    const bool finished = writer.finished;
+    lock.unlock();
+    if (finished)
+        thread_.join();
+    else
+        thread_.detach(); // it holds its own share of what it needs
+}
+
+void AppendFile::Line(std::string_view stamp, std::string_view text)
+{
+    writer_->Queue(stamp, " ", text);
+}
+
+void AppendFile::Mark(std::string_view stamp, std::string_view kind, std::string_view text)
+{
+    std::string separator = "\t";
+    separator.append(kind) += '\t';
+    writer_->Queue(stamp, separator, text);
 }
 
 std::optional<std::string> AppendFile::TakeProblem()
 {
-    std::lock_guard lock(mutex_);
-    return std::exchange(problem_, std::nullopt);
-}
-
-void AppendFile::Write()
-{
-    std::string writing;
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        waiting_.wait(lock, [this] { return stopping_ || !queued_.empty(); });
-        if (queued_.empty())
-            return; // stopping, and everything is written
-        writing.swap(queued_);
-        lock.unlock();
-        const bool written = std::fwrite(writing.data(), 1, writing.size(), file_) == writing.size() &&
-                             std::fflush(file_) == 0;
-        const int error = errno;
-        writing.clear();
-        lock.lock();
-        if (!written) {
-            Fail("Writing " + path_ + " failed (" + std::strerror(error) +
-                 "); the program goes on without it.");
-            queued_.clear();
-            return;
-        }
-    }
+    std::lock_guard lock(writer_->mutex);
+    return std::exchange(writer_->problem, std::nullopt);
 }

@@ -1,46 +1,50 @@
 #pragma once
 
-#include <condition_variable>
-#include <cstdio>
-#include <mutex>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
 
-// A file that the program's thread appends text to without waiting for the
-// disk: a writer thread appends and flushes each piece as it comes, so what
-// was handed over is on disk even if the program then ends abruptly. A file
-// that does not open, a write that fails and text that has to be left out
-// because the disk cannot keep up are problems to tell the user, each once;
-// after a failure nothing more is written.
+// A file of lines that the program's thread appends to without ever waiting:
+// a writer thread opens it and writes each piece as it comes, so what was
+// handed over is on disk even if the program then ends abruptly, and a file
+// that waits (a FIFO before its reader comes, a full pipe, a slow disk) never
+// holds the program. A file that does not open and a write that fails (a full
+// disk, a pipe whose reader has gone) are told once, and nothing more is
+// written. Lines the writer cannot keep up with are left out, told once, and
+// marked in the file where they are missing.
 class AppendFile {
 public:
     // Text waiting beyond this is left out rather than held in memory.
     static constexpr std::size_t QUEUE_LIMIT = 16 << 20;
+    // At the end, a writer that makes no progress for this long is left behind.
+    static constexpr std::chrono::seconds STALL_LIMIT{2};
 
-    explicit AppendFile(std::string path);
-    // Writes what is waiting, then closes.
+    // problemArrived is called on the writer thread when it meets a problem,
+    // so that the program's thread can be woken to tell it; never after the
+    // destructor has returned.
+    explicit AppendFile(std::filesystem::path path, std::function<void()> problemArrived = {});
+    // Waits while the writer writes what was handed over, but never longer
+    // than STALL_LIMIT without progress.
     ~AppendFile();
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
 
-    void Append(std::string_view text);
+    // Appends "stamp text" as a line; the text holds no line break.
+    void Line(std::string_view stamp, std::string_view text);
+    // Appends "stamp TAB kind TAB text", a line no received line can look
+    // like: kind is a word, the text is escaped (EscapedText).
+    void Mark(std::string_view stamp, std::string_view kind, std::string_view text);
     // A problem not told yet, or nothing.
     std::optional<std::string> TakeProblem();
 
 private:
-    void Write();
-    void Fail(std::string problem);
+    struct Writer;
 
-    const std::string path_;
-    std::FILE* file_ = nullptr;
-    std::mutex mutex_;
-    std::condition_variable waiting_;
-    std::string queued_;
-    std::optional<std::string> problem_;
-    bool failed_ = false;
-    bool leftOut_ = false;
-    bool stopping_ = false;
-    std::thread writer_;
+    std::shared_ptr<Writer> writer_; // shared with the thread, which may outlive this
+    std::thread thread_;
 };

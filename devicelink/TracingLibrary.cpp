@@ -4,57 +4,55 @@
 #include <cstdio>
 
 #include "AppendFile.h"
+#include "LocalTime.h"
+#include "TextEscape.h"
 
 namespace {
 
-std::string Utf8(std::u16string_view text)
+std::string Stamp(std::chrono::microseconds elapsed)
 {
-    // Code page 932 decodes into the Basic Multilingual Plane only.
-    std::string bytes;
-    for (char16_t c : text) {
-        if (c < 0x80) {
-            bytes += static_cast<char>(c);
-        } else if (c < 0x800) {
-            bytes += static_cast<char>(0xC0 | c >> 6);
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            bytes += static_cast<char>(0xE0 | c >> 12);
-            bytes += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return bytes;
-}
-
-std::string Quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
+    char stamp[24];
+    std::snprintf(stamp, sizeof stamp, "%12lld", static_cast<long long>(elapsed.count()));
+    return stamp;
 }
 
 } // namespace
 
-TracingLibrary::TracingLibrary(UsbLibrary& library, AppendFile& trace) : library_(library), trace_(trace) {}
+TracingLibrary::TracingLibrary(UsbLibrary& library, AppendFile& trace) : library_(library), trace_(trace)
+{
+    // The local time of the trace's zero, so that it can be read beside the log.
+    trace_.Mark(Stamp({}), "start", LocalTimeText(std::chrono::system_clock::now()));
+}
 
 TracingLibrary::~TracingLibrary()
 {
-    EndEmptyReads();
+    EndRuns();
 }
 
 void TracingLibrary::Line(const std::string& text)
 {
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start_);
-    char time[24];
-    std::snprintf(time, sizeof time, "%12lld ", static_cast<long long>(elapsed.count()));
-    trace_.Append(time + text + "\n");
+    using namespace std::chrono;
+    trace_.Line(Stamp(duration_cast<microseconds>(steady_clock::now() - start_)), text);
 }
 
-void TracingLibrary::EndEmptyReads()
+void TracingLibrary::EndRuns()
 {
-    if (emptyReads_ == 0)
-        return;
-    Line(std::to_string(emptyReads_) + " empty reads");
+    if (emptyReads_ > 0)
+        Line(std::to_string(emptyReads_) + " empty reads");
+    if (failedReadRepeats_ > 0)
+        Line(std::to_string(failedReadRepeats_) + " more reads failed alike");
     emptyReads_ = 0;
+    failedReadRepeats_ = 0;
+    failedRead_.clear();
+}
+
+std::string TracingLibrary::TextField(const std::string& bytes)
+{
+    decoder_.Reset();
+    std::u16string text = decoder_.Decode(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    if (decoder_.HoldsLeadByte())
+        text += REPLACEMENT_CHARACTER;
+    return "\"" + EscapedText(text) + "\"";
 }
 
 std::string TracingLibrary::ErrorText()
@@ -78,7 +76,7 @@ std::string TracingLibrary::BytesText(const std::uint8_t* data, std::int32_t len
     std::u16string shown = decoder_.Decode(data, count);
     std::replace_if(
         shown.begin(), shown.end(),
-        [](char16_t c) { return c < 32 || c == 0x7F || c == REPLACEMENT_CHARACTER; }, u'.');
+        [](char16_t c) { return c < 32 || (c >= 0x7F && c < 0xA0) || c == REPLACEMENT_CHARACTER; }, u'.');
     if (decoder_.HoldsLeadByte())
         shown += u'.';
     return text + "  |" + Utf8(shown) + "|";
@@ -86,9 +84,9 @@ std::string TracingLibrary::BytesText(const std::uint8_t* data, std::int32_t len
 
 std::int32_t TracingLibrary::MPUSBGetDeviceCount(const std::string& deviceId)
 {
-    EndEmptyReads();
+    EndRuns();
     const std::int32_t count = library_.MPUSBGetDeviceCount(deviceId);
-    Line("count " + Quoted(deviceId) + " -> " + std::to_string(count));
+    Line("count " + TextField(deviceId) + " -> " + std::to_string(count));
     return count;
 }
 
@@ -96,9 +94,9 @@ PipeHandle TracingLibrary::MPUSBOpen(std::int32_t instance, const std::string& d
                                      const std::string& endpoint, std::int32_t direction,
                                      std::int32_t reserved)
 {
-    EndEmptyReads();
+    EndRuns();
     const PipeHandle pipe = library_.MPUSBOpen(instance, deviceId, endpoint, direction, reserved);
-    Line("open " + Quoted(deviceId) + " " + endpoint + " direction " + std::to_string(direction) + " -> " +
+    Line("open " + TextField(deviceId) + " " + TextField(endpoint) + " direction " + std::to_string(direction) + " -> " +
          std::to_string(pipe) + (pipe == INVALID_PIPE ? ErrorText() : ""));
     return pipe;
 }
@@ -106,7 +104,7 @@ PipeHandle TracingLibrary::MPUSBOpen(std::int32_t instance, const std::string& d
 std::int32_t TracingLibrary::MPUSBWrite(PipeHandle pipe, const std::uint8_t* data, std::int32_t length,
                                         std::int32_t* sentLength, std::int32_t timeoutMs)
 {
-    EndEmptyReads();
+    EndRuns();
     const std::int32_t result = library_.MPUSBWrite(pipe, data, length, sentLength, timeoutMs);
     Line("write handle " + std::to_string(pipe) + " -> " + std::to_string(result) +
          (result != 1 ? ErrorText() : "") + BytesText(data, length));
@@ -118,16 +116,21 @@ std::int32_t TracingLibrary::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std:
 {
     const std::int32_t result = library_.MPUSBRead(pipe, data, length, receivedLength, timeoutMs);
     if (result == 0) {
-        const std::string error = ErrorText();
+        const std::string line = "read handle " + std::to_string(pipe) + " -> 0" + ErrorText();
         if (lastError_ == ErrorCode::Timeout) {
+            if (!failedRead_.empty())
+                EndRuns();
             ++emptyReads_;
-            return result;
+        } else if (line == failedRead_) {
+            ++failedReadRepeats_;
+        } else {
+            EndRuns();
+            Line(line);
+            failedRead_ = line;
         }
-        EndEmptyReads();
-        Line("read handle " + std::to_string(pipe) + " -> 0" + error);
         return result;
     }
-    EndEmptyReads();
+    EndRuns();
     const std::int32_t received = receivedLength ? std::clamp(*receivedLength, 0, length) : 0;
     Line("read handle " + std::to_string(pipe) + " -> " + std::to_string(result) + BytesText(data, received));
     return result;
@@ -135,7 +138,7 @@ std::int32_t TracingLibrary::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std:
 
 std::int32_t TracingLibrary::MPUSBClose(PipeHandle pipe)
 {
-    EndEmptyReads();
+    EndRuns();
     const std::int32_t result = library_.MPUSBClose(pipe);
     Line("close handle " + std::to_string(pipe) + " -> " + std::to_string(result));
     return result;

@@ -4,6 +4,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include "Arguments.h"
 #include "CommandLine.h"
 
 TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
@@ -15,7 +16,9 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
     };
     const Case cases[] = {
         {{}, std::nullopt, ""},
-        {{"-platform", "offscreen"}, std::nullopt, ""},
+        {{"-platform", "offscreen", "-reverse", "-session", "x", "--stylesheet=f.qss", "-style=fusion",
+          "-qwindowgeometry", "418x484+0+0", "-widgetcount"},
+         std::nullopt, ""},
         {{"--help"}, 0, "Usage: pellmark [options]"},
         {{"-h"}, 0, "--version"},
         {{"--version"}, 0, "pellmark " PELLMARK_VERSION "\n"},
@@ -40,6 +43,14 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
     EXPECT_TRUE(session.open);
     EXPECT_EQ(session.logPath, "a.log");
     EXPECT_EQ(session.tracePath, "a.trace");
+
+    // A path is opened as the very bytes given, UTF-8 or not.
+    char program[] = "pellmark", log[] = "--log", latin1[] = "lat\xe9.log", trace[] = "--trace",
+         utf8[] = "\xe6\x97\xa5\xf0\x9f\x98\x80\xed\xb2\x80.trace";
+    char* argv[] = {program, log, latin1, trace, utf8};
+    const SessionOptions raw = ParseCommandLine(ProgramArguments(5, argv)).session;
+    EXPECT_EQ(raw.logPath.native(), latin1);
+    EXPECT_EQ(raw.tracePath.native(), utf8);
 }
 
 TEST(CommandLine, DeviceAndOpenReachTheDemoDeviceWithATrace)
@@ -61,7 +72,7 @@ TEST(CommandLine, DeviceAndOpenReachTheDemoDeviceWithATrace)
     program.kill();
     program.waitForFinished();
     EXPECT_TRUE(traced.contains("count \"demo\" -> 1")) << traced.toStdString();
-    EXPECT_TRUE(traced.contains("open \"demo\" \\MCHP_EP1 direction 1 -> 1")) << traced.toStdString();
+    EXPECT_TRUE(traced.contains("open \"demo\" \"\\\\MCHP_EP1\" direction 1 -> 1")) << traced.toStdString();
 }
 
 TEST(CommandLine, ADisplayThatCannotBeOpenedIsOneSentenceAndStatusOne)

@@ -3,7 +3,12 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <atomic>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "FakeLibrary.h"
 #include "SessionFiles.h"
@@ -30,7 +35,7 @@ TEST(SessionFiles, LogAppendsEachLineWithItsTimeAndToldProblemsOnce)
     earlier.close();
     RecordedMessages messages;
     {
-        SessionFiles files(path, {}, messages);
+        SessionFiles files(path.toStdString(), {}, messages);
         files.LogLine(u"OK");
         files.LogLine(u"ﾃﾞﾓ こんにちは");
         files.ReportProblems();
@@ -43,17 +48,86 @@ TEST(SessionFiles, LogAppendsEachLineWithItsTimeAndToldProblemsOnce)
     EXPECT_EQ(stamped.match(lines[1]).captured(2), "OK") << lines[1].toStdString();
     EXPECT_EQ(stamped.match(lines[2]).captured(2), "ﾃﾞﾓ こんにちは");
 
-    // A folder that is not there, and a disk that fills up: one message each.
-    SessionFiles missing(folder.filePath("no/such/folder/session.log"), "/dev/full", messages);
-    for (int i = 0; i < 3; ++i) {
+    // A folder that is not there, a disk that fills up and a pipe whose reader
+    // has gone: one message each, and the program goes on.
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const std::string brokenPipe = "/proc/self/fd/" + std::to_string(pipeEnds[1]);
+    SessionFiles missing(folder.filePath("no/such/folder/session.log").toStdString(), "/dev/full", messages);
+    SessionFiles broken(brokenPipe, {}, messages);
+    broken.LogLine(u"read");
+    char first[64];
+    ASSERT_GT(read(pipeEnds[0], first, sizeof first), 0); // the writer has opened it
+    close(pipeEnds[0]);
+    for (int i = 0; i < 100 && messages.shown.size() < 3; ++i) {
         missing.LogLine(u"lost");
-        missing.Trace()->Append("lost\n");
+        missing.Trace()->Line("0", "lost");
+        broken.LogLine(u"lost");
         QThread::msleep(20);
         missing.ReportProblems();
+        broken.ReportProblems();
     }
-    ASSERT_EQ(messages.shown.size(), 2u);
+    close(pipeEnds[1]);
+    ASSERT_EQ(messages.shown.size(), 3u);
+    std::sort(messages.shown.begin(), messages.shown.end());
     EXPECT_NE(messages.shown[0].find("no/such/folder/session.log cannot be opened"), std::string::npos);
     EXPECT_NE(messages.shown[1].find("Writing /dev/full failed"), std::string::npos);
+    EXPECT_NE(messages.shown[2].find("Writing " + brokenPipe + " failed (Broken pipe)"), std::string::npos);
+}
+
+TEST(SessionFiles, FifoIsOpenedWhenItsReaderComesAndLinesLeftOutAreMarked)
+{
+    QTemporaryDir folder;
+    const std::string fifo = folder.filePath("fifo").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string text(990, 'x');
+    const std::size_t lineSize = 10 + text.size() + 1; // "T%08zu ", the text, a line feed
+    const std::size_t kept = AppendFile::QUEUE_LIMIT / lineSize;
+    std::string read;
+    std::atomic<std::size_t> readSize = 0;
+    std::thread reader;
+    {
+        AppendFile file(fifo); // returns while nobody reads the FIFO
+        char stamp[16];
+        for (std::size_t i = 0; i < kept + 100; ++i) {
+            std::snprintf(stamp, sizeof stamp, "T%08zu", i);
+            file.Line(stamp, text);
+        }
+        EXPECT_NE(file.TakeProblem().value_or("").find("cannot keep up"), std::string::npos);
+        reader = std::thread([&] {
+            const int in = open(fifo.c_str(), O_RDONLY);
+            char buffer[65536];
+            for (ssize_t n; (n = ::read(in, buffer, sizeof buffer)) > 0; readSize += static_cast<std::size_t>(n))
+                read.append(buffer, static_cast<std::size_t>(n));
+            close(in);
+        });
+        for (int i = 0; i < 1000 && readSize < kept * lineSize; ++i)
+            QThread::msleep(5);
+        file.Line("late", "after the gap");
+    }
+    reader.join();
+    const std::vector<std::string> lines = [&] {
+        std::vector<std::string> split;
+        for (std::size_t start = 0, end; (end = read.find('\n', start)) != std::string::npos; start = end + 1)
+            split.push_back(read.substr(start, end - start));
+        return split;
+    }();
+    ASSERT_EQ(lines.size(), kept + 2);
+    char mark[96];
+    std::snprintf(mark, sizeof mark, "T%08zu\tdropped\t100 lines between T%08zu and T%08zu", kept, kept, kept + 99);
+    EXPECT_EQ(lines[kept], mark);
+    EXPECT_EQ(lines[kept + 1], "late after the gap");
+
+    // A reader that stops reading holds the end no longer than the stall limit.
+    const int idle = open(fifo.c_str(), O_RDWR); // a reader that never reads
+    const auto start = std::chrono::steady_clock::now();
+    {
+        AppendFile file(fifo);
+        for (int i = 0; i < 200; ++i)
+            file.Line("T", text);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, AppendFile::STALL_LIMIT + std::chrono::seconds(2));
+    close(idle); // the writer left behind meets a broken pipe and ends
 }
 
 TEST(SessionFiles, TraceNamesEveryCallWithItsBytesAndCountsEmptyReads)
@@ -62,9 +136,11 @@ TEST(SessionFiles, TraceNamesEveryCallWithItsBytesAndCountsEmptyReads)
     const QString path = folder.filePath("session.trace");
     FakeLibrary library;
     {
-        AppendFile file(QFile::encodeName(path).toStdString());
+        AppendFile file(path.toStdString());
         TracingLibrary trace(library, file);
         EXPECT_EQ(trace.MPUSBGetDeviceCount("demo"), 1);
+        library.deviceCount = 0;
+        EXPECT_EQ(trace.MPUSBGetDeviceCount("demo\x1B[2Jx\nFAKE 1 write\x82\xA0\\\""), 0);
         EXPECT_EQ(trace.MPUSBOpen(0, "demo", "\\MCHP_EP1", DIRECTION_WRITE, 0), 3);
         const std::uint8_t packet[20] = {'A', 'B', 'C', '\r', 'O', 'W', 0x82, 0xA0, 0x81};
         EXPECT_EQ(trace.MPUSBWrite(3, packet, 20, nullptr, 1000), 1);
@@ -75,6 +151,9 @@ TEST(SessionFiles, TraceNamesEveryCallWithItsBytesAndCountsEmptyReads)
             EXPECT_EQ(trace.MPUSBRead(4, buffer, 65, &length, 10), 0);
         library.QueueRead("A\rB\r\n");
         EXPECT_EQ(trace.MPUSBRead(4, buffer, 65, &length, 10), 1);
+        library.lastErrors = {ErrorCode::DeviceNotConnected}; // unplugged: every read fails at once
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(trace.MPUSBRead(4, buffer, 65, &length, 10), 0);
         library.writeResult = 0;
         library.lastErrors = {ErrorCode::DeviceNotConnected};
         EXPECT_EQ(trace.MPUSBWrite(3, packet, 20, nullptr, 1000), 0);
@@ -82,16 +161,21 @@ TEST(SessionFiles, TraceNamesEveryCallWithItsBytesAndCountsEmptyReads)
         EXPECT_EQ(trace.MPUSBClose(3), 1);
     }
     QStringList lines = LinesOf(path);
+    // Its zero in local time first, so that it can be read beside the log.
+    EXPECT_TRUE(QRegularExpression(R"(^ +0\tstart\t\d{4}-\d\d-\d\dT[^ ]+$)").match(lines.takeFirst()).hasMatch());
     for (QString& line : lines)
         line = line.section(u' ', 1, -1, QString::SectionSkipEmpty); // the time goes first
     EXPECT_EQ(
         lines.join(u'\n').toStdString(),
         "count \"demo\" -> 1\n"
-        "open \"demo\" \\MCHP_EP1 direction 0 -> 3\n"
+        "count \"demo\\x1B[2Jx\\nFAKE 1 write\u3042\\\\\\\"\" -> 0\n"
+        "open \"demo\" \"\\\\MCHP_EP1\" direction 0 -> 3\n"
         "write handle 3 -> 1  20 bytes  41 42 43 0D 4F 57 82 A0 81 00 00 00 00 00 00 00 00 00 00 00  "
         "|ABC.OWあ............|\n"
         "3 empty reads\n"
         "read handle 4 -> 1  5 bytes  41 0D 42 0D 0A  |A.B..|\n"
+        "read handle 4 -> 0 error 1167\n"
+        "3 more reads failed alike\n"
         "write handle 3 -> 0 error 1167  20 bytes  41 42 43 0D 4F 57 82 A0 81 00 00 00 00 00 00 00 00 00 "
         "00 00  |ABC.OWあ............|\n"
         "close handle 3 -> 1");

@@ -264,6 +264,15 @@ std::int32_t LibusbBackend::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::
             return Fail(ErrorCodeOf(result));
         in->filled = static_cast<std::size_t>(received);
         in->taken = 0;
+        // A packet larger than the read is handed on only up to its first CR,
+        // over as many reads as that takes: the rest would be cut off anyway,
+        // and a read that began after that CR would start mid-line.
+        if (in->filled > static_cast<std::size_t>(length)) {
+            const auto end = in->packet.begin() + static_cast<std::ptrdiff_t>(in->filled);
+            const auto cr = std::find(in->packet.begin(), end, '\r');
+            if (cr != end)
+                in->filled = static_cast<std::size_t>(cr - in->packet.begin()) + 1;
+        }
     }
     const std::size_t given = std::min(in->filled - in->taken, static_cast<std::size_t>(length));
     std::copy_n(in->packet.begin() + static_cast<std::ptrdiff_t>(in->taken), given, data);

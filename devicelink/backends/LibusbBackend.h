@@ -40,7 +40,7 @@ private:
         bool interrupt;
         std::uint16_t maxPacket;
         // A read takes a whole packet; what did not fit the caller's buffer
-        // waits here for the next read.
+        // waits here for the next reads.
         std::vector<std::uint8_t> packet;
         std::size_t filled = 0;
         std::size_t taken = 0;

@@ -187,17 +187,27 @@ TEST_F(Backend, RefusedBusyAndStalledDevicesGiveTheirCodes)
     EXPECT_EQ(Received(), "OK\r\n");
 }
 
-TEST_F(Backend, HighSpeedPacketsAreReadWholeAndHandedOnInPieces)
+TEST_F(Backend, HighSpeedPacketsAreHandedOnUpToTheirFirstCr)
 {
     emulator.AddDevice({0x1234, 0x0001, false, 0});
     Start(1, {0x04d8, 0x0011, false, 512});
     OpenBoth();
-    const std::string packet = std::string(100, 'h') + "\r\n";
-    device->QueueReply(packet);
-    EXPECT_EQ(Read(), 1);
-    EXPECT_EQ(Received(), packet.substr(0, 65));
-    EXPECT_EQ(Read(), 1);
-    EXPECT_EQ(Received(), packet.substr(65));
+    // A long line comes in pieces up to its CR; a packet without a CR comes whole.
+    const std::string line = std::string(100, 'h') + "\r\n";
+    const std::string endless(150, 'x');
+    // Forty lines in one packet show as its first line, as any packet is cut
+    // after its first CR: the device sends one line a packet. Never a piece
+    // that starts in the middle of a line.
+    std::string forty;
+    for (int i = 1; i <= 40; ++i)
+        forty += "LINE " + std::to_string(i + 100000).substr(1) + "\r\n";
+    for (const std::string& packet : {line, endless, forty})
+        device->QueueReply(packet);
+    for (const std::string& piece : {line.substr(0, 65), line.substr(65, 36), endless.substr(0, 65),
+                                     endless.substr(65, 65), endless.substr(130), std::string("LINE 00001\r")}) {
+        EXPECT_EQ(Read(), 1);
+        EXPECT_EQ(Received(), piece);
+    }
     EXPECT_EQ(Read(), 0);
     EXPECT_EQ(backend->GetLastError(), ErrorCode::Timeout);
 

@@ -1,0 +1,56 @@
+#include "LocalTime.h"
+
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+
+namespace {
+
+// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
+long long DaysFromCivil(long long year, unsigned month, unsigned day)
+{
+    year -= month <= 2;
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
+}
+
+} // namespace
+
+std::string LocalTimeText(std::chrono::system_clock::time_point time)
+{
+    using namespace std::chrono;
+    const auto seconds = floor<std::chrono::seconds>(time);
+    const auto milliseconds = duration_cast<std::chrono::milliseconds>(time - seconds).count();
+    const std::time_t since = system_clock::to_time_t(seconds);
+    std::tm local{};
+    {
+        // std::localtime shares one result between callers.
+        static std::mutex shared;
+        std::lock_guard lock(shared);
+        if (const std::tm* found = std::localtime(&since))
+            local = *found;
+    }
+    // The offset is what the local calendar time reads as UTC, less the time.
+    const long long asUtc =
+        DaysFromCivil(local.tm_year + 1900LL, static_cast<unsigned>(local.tm_mon + 1),
+                      static_cast<unsigned>(local.tm_mday)) *
+            86400 +
+        local.tm_hour * 3600LL + local.tm_min * 60LL + local.tm_sec;
+    const long long offsetMinutes = (asUtc - static_cast<long long>(since)) / 60;
+
+    char text[48];
+    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", local.tm_year + 1900,
+                               local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                               static_cast<int>(milliseconds));
+    if (offsetMinutes == 0) {
+        std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), "Z");
+    } else {
+        const long long absolute = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+        std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), "%c%02lld:%02lld",
+                      offsetMinutes < 0 ? '-' : '+', absolute / 60, absolute % 60);
+    }
+    return text;
+}

@@ -1,5 +1,8 @@
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMenu>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -175,4 +178,72 @@ TEST_F(Loop, ReceiveAreaDropsTheOldestLinesBeyondItsLimit)
     EXPECT_LE(document->characterCount(), ReceiveArea::CHARACTER_LIMIT);
     EXPECT_GT(document->characterCount(), ReceiveArea::CHARACTER_LIMIT - 2 * longest.size());
     EXPECT_EQ(document->firstBlock().text(), longest);
+}
+
+TEST_F(Loop, ViewFollowsAgainOnceBroughtBackToTheEndByAnyMeans)
+{
+    QScrollBar* bar = window.txtReceive->verticalScrollBar();
+    QWidget* viewport = window.txtReceive->viewport();
+    Add(0, 100);
+    auto following = [&](int from) {
+        Add(from, 3);
+        return bar->value() == bar->maximum();
+    };
+    // The right button opens the menu, which takes its release.
+    QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(4, 4));
+    if (QWidget* menu = QApplication::activePopupWidget())
+        menu->close();
+    EXPECT_TRUE(following(100));
+
+    // The thumb held at the bottom while the end moves on, then let go.
+    bar->setSliderDown(true);
+    bar->setSliderPosition(bar->maximum() - 1);
+    bar->setSliderPosition(bar->maximum());
+    const QString held = TopLine();
+    Add(103, 5);
+    EXPECT_EQ(TopLine(), held);
+    bar->setSliderDown(false);
+    EXPECT_TRUE(following(108));
+
+    // A wheel turn down that shows the end catches up with it.
+    bar->setValue(bar->maximum() - 2);
+    EXPECT_FALSE(following(111));
+    QWheelEvent wheel(QPointF(4, 4), viewport->mapToGlobal(QPointF(4, 4)), {}, QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_TRUE(following(114));
+
+    // The scroll bar's "Bottom", and Ctrl+End in the send box, which keeps the focus.
+    bar->setValue(0);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_TRUE(following(117));
+    bar->setValue(0);
+    EXPECT_FALSE(following(120));
+    QTest::keyClick(window.txtSend, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_TRUE(following(123));
+    EXPECT_EQ(QApplication::focusWidget(), window.txtSend);
+}
+
+TEST_F(Loop, LinesKeepArrivingWhileSaveAsIsOpen)
+{
+    // A safety net: a dialog with a loop of its own would hold the test here.
+    QTimer::singleShot(3000, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            dialog->close();
+    });
+    std::unique_ptr<QMenu> menu(window.txtReceive->CreateContextMenu());
+    for (QAction* action : menu->actions())
+        if (action->text() == "&Save As…")
+            action->trigger();
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    Cycle("OK\r\n");
+    EXPECT_EQ(Received(), "OK\n");
+
+    QTemporaryDir folder;
+    dialog->setDirectory(folder.path());
+    static_cast<QDialog*>(dialog)->accept(); // under the name it offers
+    QFile saved(folder.filePath("received.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), "OK\n");
 }

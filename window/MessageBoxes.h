@@ -8,6 +8,9 @@
 // Shows a modal box with an OK button only, no icon, and the caption
 // "Pellmark"; returns once the user has dismissed it.
 void ShowMessageBox(QWidget* parent, const QString& text);
+// The same box, opened over the window without holding the caller: it
+// returns at once and the box goes when the user dismisses it.
+void OpenMessageBox(QWidget* parent, const QString& text);
 
 // Messages as modal boxes with an OK button only, no icon, and the caption
 // "Pellmark".

@@ -28,6 +28,35 @@ ReceiveArea::ReceiveArea(QWidget* parent) : QPlainTextEdit(parent)
     frame_.setTimerType(Qt::PreciseTimer);
     frame_.setInterval(FRAME_MS);
     connect(&frame_, &QTimer::timeout, this, &ReceiveArea::Flush);
+    QScrollBar* bar = verticalScrollBar();
+    // Only the user moves the view off the end or back to it.
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+        if (!adjusting_)
+            following_ = value == bar->maximum();
+    });
+    connect(bar, &QScrollBar::actionTriggered, this, &ReceiveArea::CatchUp);
+    // The end may have moved on while the thumb was held there.
+    connect(bar, &QScrollBar::sliderReleased, this, [this] {
+        if (following_)
+            ScrollToEnd();
+    });
+}
+
+void ReceiveArea::CatchUp(int action)
+{
+    QScrollBar* bar = verticalScrollBar();
+    const int target = bar->sliderPosition();
+    const bool dragged = action == QAbstractSlider::SliderMove && bar->isSliderDown();
+    if (!dragged && target > bar->value() && bar->maximum() - target < bar->pageStep())
+        bar->setSliderPosition(bar->maximum());
+}
+
+void ReceiveArea::ScrollToEnd()
+{
+    Flush();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->maximum());
+    following_ = true;
 }
 
 void ReceiveArea::AppendLine(QStringView line)
@@ -46,7 +75,7 @@ void ReceiveArea::Flush()
         return;
     QTextDocument* document = this->document();
     QScrollBar* bar = verticalScrollBar();
-    const bool following = !mouseHeld_ && bar->value() == bar->maximum();
+    const bool following = following_ && !mouseHeld_ && !bar->isSliderDown();
     // The view's place as a block and a line within it, so that it can stay on
     // its text when the oldest blocks go.
     const QTextBlock top = firstVisibleBlock();
@@ -60,6 +89,7 @@ void ReceiveArea::Flush()
     const bool caretAtEnd = caret.position() == end;
     const bool anchorAtEnd = caret.anchor() == end;
 
+    adjusting_ = true;
     QTextCursor insertion(document);
     insertion.movePosition(QTextCursor::End);
     insertion.insertText(waiting_); // each line break starts a block
@@ -84,6 +114,7 @@ void ReceiveArea::Flush()
         bar->setValue(0); // its text went: the oldest line kept is shown
     else
         bar->setValue(document->findBlockByNumber(topBlock - dropped).firstLineNumber() + topLineInBlock);
+    adjusting_ = false;
 }
 
 void ReceiveArea::KeepWithinCharacterLimit()
@@ -106,6 +137,7 @@ void ReceiveArea::Clear()
     waiting_.clear();
     waitingLines_ = 0;
     clear();
+    following_ = true;
 }
 
 QString ReceiveArea::SaveTo(const QString& path)
@@ -119,14 +151,18 @@ QString ReceiveArea::SaveTo(const QString& path)
 
 void ReceiveArea::SaveAs()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save the received lines"),
-                                                      QStringLiteral("received.txt"),
-                                                      QStringLiteral("Text files (*.txt);;All files (*)"));
-    if (path.isEmpty())
-        return;
-    const QString problem = SaveTo(path);
-    if (!problem.isEmpty())
-        ShowMessageBox(window(), QStringLiteral("The received lines were not saved: %1").arg(problem));
+    // Opened without a loop of its own, so that lines keep arriving meanwhile.
+    auto* dialog = new QFileDialog(this, QStringLiteral("Save the received lines"), QString(),
+                                   QStringLiteral("Text files (*.txt);;All files (*)"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->selectFile(QStringLiteral("received.txt"));
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
+        const QString problem = SaveTo(path);
+        if (!problem.isEmpty())
+            OpenMessageBox(window(), QStringLiteral("The received lines were not saved: %1").arg(problem));
+    });
+    dialog->open();
 }
 
 QMenu* ReceiveArea::CreateContextMenu()
@@ -157,13 +193,19 @@ void ReceiveArea::focusInEvent(QFocusEvent* event)
 
 void ReceiveArea::mousePressEvent(QMouseEvent* event)
 {
-    // While the user selects, the view stays put.
-    mouseHeld_ = true;
+    // While the user selects, the view stays put. The right button opens the
+    // menu, which takes its release.
+    if (event->button() == Qt::LeftButton)
+        mouseHeld_ = true;
     QPlainTextEdit::mousePressEvent(event);
 }
 
 void ReceiveArea::mouseReleaseEvent(QMouseEvent* event)
 {
-    mouseHeld_ = event->buttons() != Qt::NoButton;
     QPlainTextEdit::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    mouseHeld_ = false;
+    QScrollBar* bar = verticalScrollBar();
+    following_ = bar->value() == bar->maximum(); // lines may have come meanwhile
 }

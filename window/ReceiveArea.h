@@ -11,10 +11,12 @@ class QMenu;
 // Lines that arrive within one frame are added to the text together, at the
 // screen's pace, so that the text, the view and the scroll bar change once a
 // frame rather than once a line. Appending never moves the caret and costs the
-// same however much text there is. The view follows the end only when it was
-// there and the mouse button is not held in it; a view scrolled back, and a
-// selection, stay on their text while lines arrive and the oldest go. The text
-// is bounded in lines and in characters.
+// same however much text there is. The view follows the end once it has been
+// brought there by any means (the wheel, the scroll bar's thumb, arrows or
+// menu, ScrollToEnd), except while the left button selects in it or holds
+// the thumb; a view scrolled back, and a selection, stay on their text while
+// lines arrive and the oldest go. The text is bounded in lines and in
+// characters.
 class ReceiveArea : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -30,6 +32,8 @@ public:
     void Flush();
     // Empties the area, waiting lines included.
     void Clear();
+    // Shows the end and follows it from now on.
+    void ScrollToEnd();
     // Writes the text as UTF-8 to a temporary file renamed into place; empty
     // when it worked, else what went wrong.
     QString SaveTo(const QString& path);
@@ -48,9 +52,14 @@ protected:
 private:
     void SaveAs();
     void KeepWithinCharacterLimit();
+    // A scroll downwards that shows the end goes all the way and follows it,
+    // so that the wheel catches up with lines that keep arriving.
+    void CatchUp(int action);
 
     QString waiting_; // lines with their line breaks
     int waitingLines_ = 0;
     QTimer frame_;
-    bool mouseHeld_ = false;
+    bool mouseHeld_ = false; // the left button selects
+    bool following_ = true;
+    bool adjusting_ = false; // the area itself moves the view
 };

@@ -53,6 +53,10 @@ bool FrmCom3::eventFilter(QObject* watched, QEvent* event)
             txtReceive->copy();
             return true;
         }
+        // The focus stays here, so the key that goes to the end of a text
+        // takes the receive area's view there too.
+        if (key->matches(QKeySequence::MoveToEndOfDocument))
+            txtReceive->ScrollToEnd();
     }
     // An access key whose button is disabled reaches the box: it must not
     // type its letter there.

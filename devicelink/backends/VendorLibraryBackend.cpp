@@ -19,6 +19,19 @@ using ReadCall = std::int32_t (*)(std::int32_t pipe, void* data, std::int32_t le
                                   std::int32_t* receivedLength, std::int32_t timeoutMs);
 using CloseCall = std::int32_t (*)(std::int32_t pipe);
 
+std::filesystem::path SystemFolder()
+{
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::filesystem::path(path) : std::filesystem::path();
+}
+
+std::string Shown(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::filesystem::path ProgramFolder()
 {
     std::wstring path(MAX_PATH, L'\0');
@@ -49,7 +62,7 @@ struct VendorLibraryBackend::Calls {
 };
 
 VendorLibraryBackend::VendorLibraryBackend(MessageSink& messages, std::filesystem::path folder)
-    : messages_(messages), folder_(folder.empty() ? ProgramFolder() : std::move(folder))
+    : messages_(messages), folder_(std::filesystem::absolute(folder.empty() ? ProgramFolder() : folder))
 {
 }
 
@@ -70,19 +83,40 @@ bool VendorLibraryBackend::Available()
     if (tried_)
         return calls_ != nullptr;
     tried_ = true;
-    HMODULE module = LoadLibraryExW((folder_ / LIBRARY).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!module) {
-        SetDllDirectoryW(L""); // the current folder is no place to look for it
-        module = LoadLibraryExW(LIBRARY, nullptr, 0);
+    // Each place by its full path, the library's own dependencies from its
+    // folder and the system's only: never PATH, never the current folder.
+    const std::filesystem::path places[] = {folder_ / LIBRARY, SystemFolder() / LIBRARY};
+    HMODULE module = nullptr;
+    std::filesystem::path loaded;
+    for (const std::filesystem::path& place : places) {
+        module = LoadLibraryExW(place.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+        const DWORD error = ::GetLastError();
+        if (module) {
+            loaded = place;
+            break;
+        }
+        std::error_code ignored;
+        if (problem_.empty() && std::filesystem::exists(place, ignored))
+            problem_ = "The USB library " + Shown(place) + " is there but could not be loaded: " +
+                       (error == ERROR_BAD_EXE_FORMAT ? "it is not a " + std::to_string(sizeof(void*) * 8) + "-bit library"
+                        : error == ERROR_MOD_NOT_FOUND ? "a library it needs is missing"
+                                                       : "error " + std::to_string(error)) +
+                       ". No device can be opened without it.";
     }
     module_ = module;
-    if (!module)
+    if (!module) {
+        if (problem_.empty())
+            problem_ = "The USB library mpusbapi.dll could not be loaded: it was looked for in " + Shown(folder_) +
+                       " and in " + Shown(SystemFolder()) + ". No device can be opened without it.";
         return false;
+    }
     Calls found{Find<CountCall>(module, "MPUSBGetDeviceCount"), Find<OpenCall>(module, "MPUSBOpen"),
                 Find<WriteCall>(module, "MPUSBWrite"), Find<ReadCall>(module, "MPUSBRead"),
                 Find<CloseCall>(module, "MPUSBClose")};
     if (found.count && found.open && found.write && found.read && found.close)
         calls_ = new Calls(found);
+    else
+        problem_ = "The USB library " + Shown(loaded) + " lacks one of its calls. No device can be opened without it.";
     return calls_ != nullptr;
 }
 
@@ -91,11 +125,7 @@ const VendorLibraryBackend::Calls* VendorLibraryBackend::Library()
     if (Available() || told_)
         return calls_;
     told_ = true;
-    messages_.ShowMessage(std::string(module_ ? "The USB library mpusbapi.dll lacks one of its calls"
-                                              : "The USB library mpusbapi.dll could not be loaded") +
-                          ": it was looked for in " +
-                          reinterpret_cast<const char*>(folder_.u8string().c_str()) +
-                          " and on the system's search path. No device can be opened without it.");
+    messages_.ShowMessage(problem_);
     return nullptr;
 }
 

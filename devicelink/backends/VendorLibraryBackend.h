@@ -6,13 +6,15 @@
 
 class MessageSink;
 
-// The vendor's USB access library, mpusbapi.dll, loaded when first needed:
-// from the program's own folder first, then from the system's search path,
-// never from the current folder. Its five calls are found by name, with or
-// without the leading underscore some compilers add. Without the library, or
-// with a call missing, no device is found; the first time that happens the
-// user is told where the library was looked for. Failures keep the thread's
-// own last error, read at once.
+// The vendor's USB access library, mpusbapi.dll, loaded when first needed by
+// its full path: from the program's own folder first, then from the system
+// folder, never from PATH or the current folder, and its own dependencies
+// only from its folder and the system's. Its five calls are found by name,
+// with or without the leading underscore some compilers add. Without the
+// library, or with a call missing, no device is found; the first time that
+// happens the user is told why: where it was looked for, a library it needs
+// that is missing, a library of the wrong kind, a call it lacks. Failures
+// keep the thread's own last error, read at once.
 class VendorLibraryBackend final : public UsbBackend {
 public:
     // folder: where the program's own copy is looked for; the program's
@@ -49,6 +51,7 @@ private:
     void* module_ = nullptr;
     bool tried_ = false;
     bool told_ = false;
+    std::string problem_; // why the library cannot be had
     Calls* calls_ = nullptr;
     std::uint32_t lastError_ = 0;
 };

@@ -62,8 +62,16 @@ EXPORT const char* StandInCalls()
     return calls.c_str();
 }
 
+#if defined(STANDIN_NEEDS_DEPENDENCY)
+// From a library that is not beside this one, so that this one cannot load.
+extern "C" __declspec(dllimport) std::int32_t StandInDependency();
+#endif
+
 EXPORT std::int32_t CALL(MPUSBGetDeviceCount)(const char* deviceId)
 {
+#if defined(STANDIN_NEEDS_DEPENDENCY)
+    deviceCount = StandInDependency();
+#endif
     calls += std::string("count ") + deviceId + ";";
     return deviceCount;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "DeviceLink.h"
 #include "FakeLibrary.h"
 #include "LibraryRouter.h"
@@ -83,23 +85,36 @@ TEST(Vendor, TheLinkTalksThroughTheLibraryLoadedAtRunTime)
     }
 }
 
-TEST(Vendor, AMissingLibraryOrCallFindsNoDeviceAndIsToldOnce)
+TEST(Vendor, ALibraryThatCannotBeHadFindsNoDeviceAndIsToldOnceWithItsReason)
 {
-    for (const char* variant : {"not-there", "missing-call"}) {
+    // A library on PATH or in the current folder is never loaded.
+    const std::wstring path = StandIn("ok").wstring();
+    SetEnvironmentVariableW(L"PATH", path.c_str());
+    SetCurrentDirectoryW(path.c_str());
+    const std::filesystem::path junk = std::filesystem::temp_directory_path() / "pellmark-not-a-library";
+    std::filesystem::create_directories(junk);
+    std::ofstream(junk / "mpusbapi.dll") << "not a library";
+    const std::pair<std::filesystem::path, const char*> cases[] = {
+        {StandIn("not-there"), "could not be loaded: it was looked for in "},
+        {StandIn("missing-call"), "lacks one of its calls"},
+        {StandIn("needs-missing"), "is there but could not be loaded: a library it needs is missing"},
+        {junk, "is there but could not be loaded: it is not a 64-bit library"},
+    };
+    for (const auto& [folder, reason] : cases) {
         RecordedMessages messages;
-        VendorLibraryBackend backend(messages, StandIn(variant));
+        VendorLibraryBackend backend(messages, folder);
         DeviceLink link(backend, messages);
         link.State.DeviceId = "vid_04d8&pid_0011";
         link.OpenPipes();
         link.OpenPipes();
         EXPECT_FALSE(link.State.PipesOpen);
-        ASSERT_EQ(messages.shown.size(), 3u) << variant;
-        EXPECT_NE(messages.shown[0].find("mpusbapi.dll"), std::string::npos) << messages.shown[0];
-        EXPECT_NE(messages.shown[0].find(variant), std::string::npos) << messages.shown[0];
-        EXPECT_NE(messages.shown[0].find("system's search path"), std::string::npos);
+        ASSERT_EQ(messages.shown.size(), 3u) << reason;
+        EXPECT_NE(messages.shown[0].find(reason), std::string::npos) << messages.shown[0];
+        EXPECT_NE(messages.shown[0].find(folder.filename().string()), std::string::npos) << messages.shown[0];
         EXPECT_EQ(messages.shown[1], "Peripheral device is not connected");
         EXPECT_EQ(messages.shown[2], "Peripheral device is not connected");
     }
+    std::filesystem::remove_all(junk);
 }
 
 TEST(Vendor, WithoutTheLibraryTheProgramsBackendsStillAnswer)

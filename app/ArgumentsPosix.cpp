@@ -63,7 +63,8 @@ std::filesystem::path PathOfArgument(const QString& argument)
     std::string bytes;
     for (qsizetype i = 0; i < argument.size(); ++i) {
         const char16_t c = argument[i].unicode();
-        const bool pair = QChar::isHighSurrogate(c) && i + 1 < argument.size() && argument[i + 1].isLowSurrogate();
+        const bool pair =
+            QChar::isHighSurrogate(c) && i + 1 < argument.size() && argument[i + 1].isLowSurrogate();
         if (c >= 0xDC80 && c <= 0xDCFF)
             bytes += static_cast<char>(c - 0xDC00); // a byte that was not UTF-8
         else

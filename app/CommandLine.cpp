@@ -40,10 +40,14 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         bool takesValue;
     };
     static constexpr QtOption QT_OPTIONS[] = {
-        {"platform", true},   {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
-        {"qmljsdebugger", true}, {"qwindowgeometry", true},  {"qwindowicon", true},   {"qwindowtitle", true},
-        {"reverse", false},   {"session", true},            {"display", true},       {"geometry", true},
-        {"style", true},      {"stylesheet", true},         {"widgetcount", false},
+        {"platform", true},      {"platformpluginpath", true},
+        {"platformtheme", true}, {"plugin", true},
+        {"qmljsdebugger", true}, {"qwindowgeometry", true},
+        {"qwindowicon", true},   {"qwindowtitle", true},
+        {"reverse", false},      {"session", true},
+        {"display", true},       {"geometry", true},
+        {"style", true},         {"stylesheet", true},
+        {"widgetcount", false},
     };
     for (const QtOption& qt : QT_OPTIONS) {
         QCommandLineOption qtOption(QLatin1String(qt.name), QString(),

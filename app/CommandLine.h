@@ -6,8 +6,8 @@
 
 // What a session is asked to do beyond the window's defaults.
 struct SessionOptions {
-    QString device;    // put into the device box at load
-    bool open = false; // press Open once the window is shown
+    QString device;                  // put into the device box at load
+    bool open = false;               // press Open once the window is shown
     std::filesystem::path logPath;   // received lines, with their times
     std::filesystem::path tracePath; // every library call, with its bytes
 };

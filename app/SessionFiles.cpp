@@ -17,7 +17,8 @@ std::unique_ptr<AppendFile> Opened(const std::filesystem::path& path)
     // for the window's next event, so that it is told at once.
     return std::make_unique<AppendFile>(path, [] {
         if (QCoreApplication* application = QCoreApplication::instance())
-            QMetaObject::invokeMethod(application, [] {}, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                application, [] {}, Qt::QueuedConnection);
     });
 }
 

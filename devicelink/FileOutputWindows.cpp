@@ -12,8 +12,9 @@ void KeepBrokenPipesFromEndingTheProgram()
 Handle Open(const std::filesystem::path& path, int& error)
 {
     // The wide path as the user gave it; a named pipe opens once its server listens.
-    const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     error = file == INVALID_HANDLE_VALUE ? static_cast<int>(::GetLastError()) : 0;
     return file == INVALID_HANDLE_VALUE ? NO_FILE : reinterpret_cast<Handle>(file);
 }

@@ -34,11 +34,10 @@ std::string LocalTimeText(std::chrono::system_clock::time_point time)
             local = *found;
     }
     // The offset is what the local calendar time reads as UTC, less the time.
-    const long long asUtc =
-        DaysFromCivil(local.tm_year + 1900LL, static_cast<unsigned>(local.tm_mon + 1),
-                      static_cast<unsigned>(local.tm_mday)) *
-            86400 +
-        local.tm_hour * 3600LL + local.tm_min * 60LL + local.tm_sec;
+    const long long asUtc = DaysFromCivil(local.tm_year + 1900LL, static_cast<unsigned>(local.tm_mon + 1),
+                                          static_cast<unsigned>(local.tm_mday)) *
+                                86400 +
+                            local.tm_hour * 3600LL + local.tm_min * 60LL + local.tm_sec;
     const long long offsetMinutes = (asUtc - static_cast<long long>(since)) / 60;
 
     char text[48];

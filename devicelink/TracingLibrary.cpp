@@ -96,8 +96,9 @@ PipeHandle TracingLibrary::MPUSBOpen(std::int32_t instance, const std::string& d
 {
     EndRuns();
     const PipeHandle pipe = library_.MPUSBOpen(instance, deviceId, endpoint, direction, reserved);
-    Line("open " + TextField(deviceId) + " " + TextField(endpoint) + " direction " + std::to_string(direction) + " -> " +
-         std::to_string(pipe) + (pipe == INVALID_PIPE ? ErrorText() : ""));
+    Line("open " + TextField(deviceId) + " " + TextField(endpoint) + " direction " +
+         std::to_string(direction) + " -> " + std::to_string(pipe) +
+         (pipe == INVALID_PIPE ? ErrorText() : ""));
     return pipe;
 }
 

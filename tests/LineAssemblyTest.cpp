@@ -60,7 +60,8 @@ TEST(LineAssembly, LineSplitOverWalksIsShownOnlyWhenItEnds)
         {{u"A\r", u"\r\n"}, {u"A", u""}},
         {{u"A\n", u"\n", u"\r"}, {u"A", u"", u""}},
         {{u"A\r\r", u"\n"}, {u"A", u""}}, // that CR was the second of a pair
-        {{u"O", u"N", u"E", u"\r", u"\n", u"\n", u"\n", u"T", u"W", u"O", u"\r", u"\n"}, {u"ONE", u"", u"", u"TWO"}},
+        {{u"O", u"N", u"E", u"\r", u"\n", u"\n", u"\n", u"T", u"W", u"O", u"\r", u"\n"},
+         {u"ONE", u"", u"", u"TWO"}},
     };
     for (const auto& [walks, lines] : cases) {
         Assembly split;

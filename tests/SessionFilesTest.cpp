@@ -97,7 +97,8 @@ TEST(SessionFiles, FifoIsOpenedWhenItsReaderComesAndLinesLeftOutAreMarked)
         reader = std::thread([&] {
             const int in = open(fifo.c_str(), O_RDONLY);
             char buffer[65536];
-            for (ssize_t n; (n = ::read(in, buffer, sizeof buffer)) > 0; readSize += static_cast<std::size_t>(n))
+            for (ssize_t n; (n = ::read(in, buffer, sizeof buffer)) > 0;
+                 readSize += static_cast<std::size_t>(n))
                 read.append(buffer, static_cast<std::size_t>(n));
             close(in);
         });
@@ -114,7 +115,8 @@ TEST(SessionFiles, FifoIsOpenedWhenItsReaderComesAndLinesLeftOutAreMarked)
     }();
     ASSERT_EQ(lines.size(), kept + 2);
     char mark[96];
-    std::snprintf(mark, sizeof mark, "T%08zu\tdropped\t100 lines between T%08zu and T%08zu", kept, kept, kept + 99);
+    std::snprintf(mark, sizeof mark, "T%08zu\tdropped\t100 lines between T%08zu and T%08zu", kept, kept,
+                  kept + 99);
     EXPECT_EQ(lines[kept], mark);
     EXPECT_EQ(lines[kept + 1], "late after the gap");
 
@@ -162,7 +164,8 @@ TEST(SessionFiles, TraceNamesEveryCallWithItsBytesAndCountsEmptyReads)
     }
     QStringList lines = LinesOf(path);
     // Its zero in local time first, so that it can be read beside the log.
-    EXPECT_TRUE(QRegularExpression(R"(^ +0\tstart\t\d{4}-\d\d-\d\dT[^ ]+$)").match(lines.takeFirst()).hasMatch());
+    EXPECT_TRUE(
+        QRegularExpression(R"(^ +0\tstart\t\d{4}-\d\d-\d\dT[^ ]+$)").match(lines.takeFirst()).hasMatch());
     for (QString& line : lines)
         line = line.section(u' ', 1, -1, QString::SectionSkipEmpty); // the time goes first
     EXPECT_EQ(

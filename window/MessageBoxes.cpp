@@ -8,7 +8,8 @@ namespace {
 
 QMessageBox* NewBox(QWidget* parent, const QString& text)
 {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Pellmark"), text, QMessageBox::Ok, parent);
+    auto* box =
+        new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Pellmark"), text, QMessageBox::Ok, parent);
     box->button(QMessageBox::Ok)->setIcon(QIcon()); // some styles put a picture on it
     return box;
 }

@@ -89,7 +89,8 @@ bool VendorLibraryBackend::Available()
     HMODULE module = nullptr;
     std::filesystem::path loaded;
     for (const std::filesystem::path& place : places) {
-        module = LoadLibraryExW(place.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+        module = LoadLibraryExW(place.c_str(), nullptr,
+                                LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
         const DWORD error = ::GetLastError();
         if (module) {
             loaded = place;
@@ -98,7 +99,8 @@ bool VendorLibraryBackend::Available()
         std::error_code ignored;
         if (problem_.empty() && std::filesystem::exists(place, ignored))
             problem_ = "The USB library " + Shown(place) + " is there but could not be loaded: " +
-                       (error == ERROR_BAD_EXE_FORMAT ? "it is not a " + std::to_string(sizeof(void*) * 8) + "-bit library"
+                       (error == ERROR_BAD_EXE_FORMAT
+                            ? "it is not a " + std::to_string(sizeof(void*) * 8) + "-bit library"
                         : error == ERROR_MOD_NOT_FOUND ? "a library it needs is missing"
                                                        : "error " + std::to_string(error)) +
                        ". No device can be opened without it.";
@@ -106,8 +108,9 @@ bool VendorLibraryBackend::Available()
     module_ = module;
     if (!module) {
         if (problem_.empty())
-            problem_ = "The USB library mpusbapi.dll could not be loaded: it was looked for in " + Shown(folder_) +
-                       " and in " + Shown(SystemFolder()) + ". No device can be opened without it.";
+            problem_ = "The USB library mpusbapi.dll could not be loaded: it was looked for in " +
+                       Shown(folder_) + " and in " + Shown(SystemFolder()) +
+                       ". No device can be opened without it.";
         return false;
     }
     Calls found{Find<CountCall>(module, "MPUSBGetDeviceCount"), Find<OpenCall>(module, "MPUSBOpen"),
@@ -116,7 +119,8 @@ bool VendorLibraryBackend::Available()
     if (found.count && found.open && found.write && found.read && found.close)
         calls_ = new Calls(found);
     else
-        problem_ = "The USB library " + Shown(loaded) + " lacks one of its calls. No device can be opened without it.";
+        problem_ = "The USB library " + Shown(loaded) +
+                   " lacks one of its calls. No device can be opened without it.";
     return calls_ != nullptr;
 }
 

@@ -203,8 +203,9 @@ TEST_F(Backend, HighSpeedPacketsAreHandedOnUpToTheirFirstCr)
         forty += "LINE " + std::to_string(i + 100000).substr(1) + "\r\n";
     for (const std::string& packet : {line, endless, forty})
         device->QueueReply(packet);
-    for (const std::string& piece : {line.substr(0, 65), line.substr(65, 36), endless.substr(0, 65),
-                                     endless.substr(65, 65), endless.substr(130), std::string("LINE 00001\r")}) {
+    for (const std::string& piece :
+         {line.substr(0, 65), line.substr(65, 36), endless.substr(0, 65), endless.substr(65, 65),
+          endless.substr(130), std::string("LINE 00001\r")}) {
         EXPECT_EQ(Read(), 1);
         EXPECT_EQ(Received(), piece);
     }

@@ -5,6 +5,48 @@
 
 #include "Arguments.h"
 
+namespace {
+
+// Qt's own options, as QGuiApplication and QApplication document them, are
+// taken by the application object after this parse, in any form Qt reads:
+// -reverse, --reverse, -style fusion, -style=fusion.
+void AddQtOptions(QCommandLineParser& parser)
+{
+    struct QtOption {
+        const char* name;
+        bool takesValue;
+    };
+    static constexpr QtOption QT_OPTIONS[] = {
+        {"platform", true},      {"platformpluginpath", true},
+        {"platformtheme", true}, {"plugin", true},
+        {"qmljsdebugger", true}, {"qwindowgeometry", true},
+        {"qwindowicon", true},   {"qwindowtitle", true},
+        {"reverse", false},      {"session", true},
+        {"display", true},       {"geometry", true},
+        {"style", true},         {"stylesheet", true},
+        {"widgetcount", false},
+    };
+    for (const QtOption& qt : QT_OPTIONS) {
+        QCommandLineOption qtOption(QLatin1String(qt.name), QString(),
+                                    qt.takesValue ? QStringLiteral("value") : QString());
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qtOption);
+    }
+}
+
+// Qt names the program in the usage line only once an application object
+// exists; this parse comes before it.
+QString HelpText(const QCommandLineParser& parser, const QStringList& arguments)
+{
+    QString helpText = parser.helpText();
+    const QString name =
+        arguments.isEmpty() ? QStringLiteral("pellmark") : QFileInfo(arguments.first()).fileName();
+    helpText.replace(0, helpText.indexOf(u'\n'), QStringLiteral("Usage: %1 [options]").arg(name));
+    return helpText;
+}
+
+} // namespace
+
 CommandLine ParseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -32,54 +74,24 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("FILE"));
     for (const QCommandLineOption& option : {help, version, device, open, log, trace})
         parser.addOption(option);
-    // Qt's own options, as QGuiApplication and QApplication document them,
-    // are taken by the application object after this parse, in any form Qt
-    // reads: -reverse, --reverse, -style fusion, -style=fusion.
-    struct QtOption {
-        const char* name;
-        bool takesValue;
-    };
-    static constexpr QtOption QT_OPTIONS[] = {
-        {"platform", true},      {"platformpluginpath", true},
-        {"platformtheme", true}, {"plugin", true},
-        {"qmljsdebugger", true}, {"qwindowgeometry", true},
-        {"qwindowicon", true},   {"qwindowtitle", true},
-        {"reverse", false},      {"session", true},
-        {"display", true},       {"geometry", true},
-        {"style", true},         {"stylesheet", true},
-        {"widgetcount", false},
-    };
-    for (const QtOption& qt : QT_OPTIONS) {
-        QCommandLineOption qtOption(QLatin1String(qt.name), QString(),
-                                    qt.takesValue ? QStringLiteral("value") : QString());
-        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(qtOption);
-    }
+    AddQtOptions(parser);
 
-    // Qt names the program in the usage line only once an application object
-    // exists; this parse comes before it.
-    QString helpText = parser.helpText();
-    const QString name =
-        arguments.isEmpty() ? QStringLiteral("pellmark") : QFileInfo(arguments.first()).fileName();
-    helpText.replace(0, helpText.indexOf(u'\n'), QStringLiteral("Usage: %1 [options]").arg(name));
     CommandLine result;
-    auto usageError = [&](const QString& problem) {
-        result.exitStatus = 2;
-        result.output = QStringLiteral("pellmark: %1\n\n%2").arg(problem, helpText);
+    auto stop = [&result](int status, const QString& output) {
+        result.exitStatus = status;
+        result.output = output;
         return result;
     };
+    const QString helpText = HelpText(parser, arguments);
     if (!parser.parse(arguments))
-        return usageError(parser.errorText());
+        return stop(2, QStringLiteral("pellmark: %1\n\n%2").arg(parser.errorText(), helpText));
     if (!parser.positionalArguments().isEmpty())
-        return usageError(
-            QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
-    if (parser.isSet(help)) {
-        result.exitStatus = 0;
-        result.output = helpText;
-    } else if (parser.isSet(version)) {
-        result.exitStatus = 0;
-        result.output = QStringLiteral("pellmark " PELLMARK_VERSION "\n");
-    }
+        return stop(2, QStringLiteral("pellmark: unexpected argument '%1'.\n\n%2")
+                           .arg(parser.positionalArguments().first(), helpText));
+    if (parser.isSet(help))
+        return stop(0, helpText);
+    if (parser.isSet(version))
+        return stop(0, QStringLiteral("pellmark " PELLMARK_VERSION "\n"));
     result.session = {parser.value(device), parser.isSet(open), PathOfArgument(parser.value(log)),
                       PathOfArgument(parser.value(trace))};
     return result;

@@ -5,6 +5,7 @@
 #include "DeviceLink.h"
 #include "FrmCom3.h"
 #include "SessionFiles.h"
+#include "Sleep.h"
 
 ReceiveLoop::ReceiveLoop(FrmCom3& window, DeviceLink& link, SessionFiles* files)
     : window_(window), link_(link), files_(files)

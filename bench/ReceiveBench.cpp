@@ -8,11 +8,11 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
-#include "DemoDevice.h"
 #include "DeviceLink.h"
 #include "LineAssembly.h"
 #include "MessageSink.h"
 #include "ReceiveArea.h"
+#include "backends/DemoDevice.h"
 
 namespace {
 

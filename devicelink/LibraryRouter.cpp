@@ -22,12 +22,6 @@ const LibraryRouter::Route* LibraryRouter::RouteOf(PipeHandle pipe)
     return &*routes_[pipe];
 }
 
-std::int32_t LibraryRouter::Failed(std::uint32_t code)
-{
-    lastError_ = code;
-    return 0;
-}
-
 std::int32_t LibraryRouter::MPUSBGetDeviceCount(const std::string& deviceId)
 {
     UsbBackend* backend = BackendFor(deviceId);
@@ -40,12 +34,12 @@ PipeHandle LibraryRouter::MPUSBOpen(std::int32_t instance, const std::string& de
 {
     UsbBackend* backend = BackendFor(deviceId);
     if (!backend) {
-        lastError_ = ErrorCode::DeviceNotConnected;
+        lastError_.code = ErrorCode::DeviceNotConnected;
         return INVALID_PIPE;
     }
     PipeHandle inner = backend->MPUSBOpen(instance, deviceId, endpoint, direction, reserved);
     if (inner < 0) {
-        lastError_ = backend->GetLastError();
+        lastError_.code = backend->GetLastError();
         return INVALID_PIPE;
     }
     auto slot = std::find_if(routes_.begin(), routes_.end(), [](const auto& r) { return !r; });
@@ -60,10 +54,10 @@ std::int32_t LibraryRouter::MPUSBWrite(PipeHandle pipe, const std::uint8_t* data
 {
     const Route* route = RouteOf(pipe);
     if (!route)
-        return Failed(ErrorCode::InvalidHandle);
+        return lastError_.Fail(ErrorCode::InvalidHandle);
     std::int32_t result = route->backend->MPUSBWrite(route->inner, data, length, sentLength, timeoutMs);
     if (result != 1)
-        lastError_ = route->backend->GetLastError();
+        lastError_.code = route->backend->GetLastError();
     return result;
 }
 
@@ -72,10 +66,10 @@ std::int32_t LibraryRouter::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::
 {
     const Route* route = RouteOf(pipe);
     if (!route)
-        return Failed(ErrorCode::InvalidHandle);
+        return lastError_.Fail(ErrorCode::InvalidHandle);
     std::int32_t result = route->backend->MPUSBRead(route->inner, data, length, receivedLength, timeoutMs);
     if (result == 0)
-        lastError_ = route->backend->GetLastError();
+        lastError_.code = route->backend->GetLastError();
     return result;
 }
 
@@ -83,7 +77,7 @@ std::int32_t LibraryRouter::MPUSBClose(PipeHandle pipe)
 {
     const Route* route = RouteOf(pipe);
     if (!route)
-        return Failed(ErrorCode::InvalidHandle);
+        return lastError_.Fail(ErrorCode::InvalidHandle);
     std::int32_t result = route->backend->MPUSBClose(route->inner);
     routes_[pipe].reset();
     return result;
@@ -91,5 +85,5 @@ std::int32_t LibraryRouter::MPUSBClose(PipeHandle pipe)
 
 std::uint32_t LibraryRouter::GetLastError()
 {
-    return lastError_;
+    return lastError_.code;
 }

@@ -31,9 +31,8 @@ private:
 
     UsbBackend* BackendFor(const std::string& deviceId) const;
     const Route* RouteOf(PipeHandle pipe);
-    std::int32_t Failed(std::uint32_t code);
 
     std::vector<std::unique_ptr<UsbBackend>> backends_;
     std::vector<std::optional<Route>> routes_; // indexed by our handle
-    std::uint32_t lastError_ = 0;
+    LastError lastError_;
 };

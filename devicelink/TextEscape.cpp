@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "Utf16.h"
+
 namespace {
 
 void AppendUtf8(std::string& bytes, char32_t c)
@@ -26,16 +28,14 @@ void AppendUtf8(std::string& bytes, char32_t c)
 // Calls `each` with every character of the text, a lone surrogate as U+FFFD.
 template <typename Each> void ForEachCharacter(std::u16string_view text, Each each)
 {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
-            each(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[++i] - 0xDC00));
-        } else if (c >= 0xD800 && c < 0xE000) {
-            each(U'\uFFFD');
-        } else {
-            each(c);
-        }
+    while (!text.empty()) {
+        const char16_t c = text[0];
+        const std::size_t units = CharacterUnits(text);
+        if (units == 2)
+            each(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[1] - 0xDC00));
+        else
+            each(c >= 0xD800 && c < 0xE000 ? U'\uFFFD' : static_cast<char32_t>(c));
+        text.remove_prefix(units);
     }
 }
 

@@ -18,6 +18,17 @@ constexpr std::uint32_t Busy = 170;
 constexpr std::uint32_t DeviceNotConnected = 1167;
 } // namespace ErrorCode
 
+// The code a library's last failed call left behind.
+struct LastError {
+    std::uint32_t code = 0;
+    // Keeps the code and gives 0, the result of a failed call.
+    std::int32_t Fail(std::uint32_t failure)
+    {
+        code = failure;
+        return 0;
+    }
+};
+
 constexpr int DIRECTION_WRITE = 0;
 constexpr int DIRECTION_READ = 1;
 
@@ -43,6 +54,3 @@ public:
     virtual std::int32_t MPUSBClose(PipeHandle pipe) = 0;
     virtual std::uint32_t GetLastError() = 0;
 };
-
-// Yields the calling thread for the given number of milliseconds.
-void Sleep(std::uint32_t milliseconds);

@@ -2,8 +2,8 @@
 // its queue stays bounded, and a stream can always be stopped.
 #include <cstdlib>
 
-#include "DemoDevice.h"
 #include "FuzzInput.h"
+#include "backends/DemoDevice.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "DemoDevice.h"
 #include "DeviceIdentifier.h"
+#include "backends/DemoDevice.h"
 
 namespace {
 

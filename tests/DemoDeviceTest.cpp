@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "DemoDevice.h"
 #include "DemoTestHelpers.h"
+#include "backends/DemoDevice.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <QElapsedTimer>
 #include <memory>
 
-#include "DemoDevice.h"
 #include "LibraryRouter.h"
 #include "ReceiveLoop.h"
 #include "WindowFixture.h"
+#include "backends/DemoDevice.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "DemoDevice.h"
 #include "DemoTestHelpers.h"
 #include "DeviceIdentifier.h"
 #include "LibraryRouter.h"
+#include "backends/DemoDevice.h"
 
 namespace {
 

@@ -8,8 +8,6 @@
 
 namespace {
 
-const QString DEFAULT_DEVICE = QStringLiteral("vid_04d8&pid_0011");
-
 // Spaces and full-width spaces only, or nothing at all.
 bool IsBlank(const QString& text)
 {

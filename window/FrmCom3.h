@@ -16,6 +16,9 @@ class DeviceLink;
 class FrmCom3 : public QWidget {
     Q_OBJECT
 public:
+    // Put into the device list and chosen at load.
+    static inline const QString DEFAULT_DEVICE = QStringLiteral("vid_04d8&pid_0011");
+
     explicit FrmCom3(DeviceLink& link, QWidget* parent = nullptr);
 
     // Fills the device list, enters Idle and shows the window for the first time.
@@ -51,6 +54,9 @@ protected:
 
 private:
     void BuildLayout();
+    void SetUpWindow();
+    void CreateControls();
+    void DescribeControls();
     void EnterIdle();
     void EnterConnected();
     void Send(const QString& line);

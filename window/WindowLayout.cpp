@@ -34,9 +34,39 @@ QLabel* MakeLabel(const QString& caption, QWidget* parent)
     return label;
 }
 
+// A control of the window, named as its member is, at its place.
+template <typename Control> Control* Placed(Control* control, const char* name, const QRect& place)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(place);
+    return control;
+}
+
 } // namespace
 
 void FrmCom3::BuildLayout()
+{
+    SetUpWindow();
+    CreateControls();
+    DescribeControls();
+    // The default identifier is the widest text the connection row shows.
+    setFont(FittingFont(font(), {{Label1, Label1->text()},
+                                 {cmbDesc, DEFAULT_DEVICE},
+                                 {cmdPrepare, QString(cmdPrepare->text()).remove(u'&')},
+                                 {cmdClose, QString(cmdClose->text()).remove(u'&')},
+                                 {cmdCls, cmdCls->text()},
+                                 {cmdSend, cmdSend->text()}}));
+    Label2->setFont(FittingFont(Label2->font(), {{Label2, Label2->text()}}));
+
+    setTabOrder(cmbDesc, cmdPrepare);
+    setTabOrder(cmdPrepare, cmdClose);
+    setTabOrder(cmdClose, cmdCls);
+    setTabOrder(cmdCls, txtSend);
+    setTabOrder(txtSend, txtReceive);
+    setTabOrder(txtReceive, cmdSend);
+}
+
+void FrmCom3::SetUpWindow()
 {
     setWindowTitle(QStringLiteral("USB 送受信 (by MpUsbApi.dll)"));
     setWindowIcon(AppIcon());
@@ -50,50 +80,51 @@ void FrmCom3::BuildLayout()
     setAutoFillBackground(true);
     // The default user-interface face of a Japanese desktop, or its stand-in.
     setFont(FontOf({"MS UI Gothic", "IPAPGothic"}, 9, QFont::SansSerif));
+}
 
+void FrmCom3::CreateControls()
+{
     // Created in tab-index order; later siblings are drawn above earlier ones,
     // so the combo box stays whole over the label box that reaches under it.
-    Label1 = MakeLabel(QStringLiteral("Target USB"), this);
-    Label1->setGeometry(TwipsRect(240, 160, 1215, 255));
+    Label1 = Placed(MakeLabel(QStringLiteral("Target USB"), this), "Label1", TwipsRect(240, 160, 1215, 255));
 
-    sbrMessage = new StatusBar(this);
+    sbrMessage =
+        Placed(new StatusBar(this), "sbrMessage",
+               QRect(0, height() - TwipsToPixels(STATUS_HEIGHT), width(), TwipsToPixels(STATUS_HEIGHT)));
     QPalette standard = sbrMessage->palette(); // the platform's colours, not the window's cyan
     standard.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
     sbrMessage->setPalette(standard);
     sbrMessage->setAutoFillBackground(true);
-    sbrMessage->setGeometry(0, height() - TwipsToPixels(STATUS_HEIGHT), width(),
-                            TwipsToPixels(STATUS_HEIGHT));
 
-    cmbDesc = new QComboBox(this);
+    cmbDesc = Placed(new QComboBox(this), "cmbDesc", TwipsRect(1200, 120, 1935, 300));
     cmbDesc->setEditable(true);
     cmbDesc->setInsertPolicy(QComboBox::NoInsert);
     cmbDesc->setCompleter(nullptr);
     cmbDesc->lineEdit()->setMaxLength(NO_LENGTH_LIMIT);
     cmbDesc->setEditText(QStringLiteral("vid_0b2d&pid_0052"));
-    cmbDesc->setGeometry(TwipsRect(1200, 120, 1935, 300));
 
-    cmdPrepare = new QPushButton(QStringLiteral("Open(&O)"), this);
-    cmdPrepare->setGeometry(TwipsRect(3240, 120, 852, 252));
-    cmdClose = new QPushButton(QStringLiteral("Close(&C)"), this);
-    cmdClose->setGeometry(TwipsRect(4200, 120, 852, 252));
-    cmdCls = new QPushButton(QStringLiteral("CLS"), this);
-    cmdCls->setGeometry(TwipsRect(5160, 120, 855, 255));
+    cmdPrepare = Placed(new QPushButton(QStringLiteral("Open(&O)"), this), "cmdPrepare",
+                        TwipsRect(3240, 120, 852, 252));
+    cmdClose = Placed(new QPushButton(QStringLiteral("Close(&C)"), this), "cmdClose",
+                      TwipsRect(4200, 120, 852, 252));
+    cmdCls = Placed(new QPushButton(QStringLiteral("CLS"), this), "cmdCls", TwipsRect(5160, 120, 855, 255));
 
-    txtSend = new QLineEdit(this);
+    txtSend = Placed(new QLineEdit(this), "txtSend", TwipsRect(1920, 600, 2775, 350));
     txtSend->setMaxLength(NO_LENGTH_LIMIT);
-    txtSend->setGeometry(TwipsRect(1920, 600, 2775, 350));
 
-    txtReceive = new ReceiveArea(this);
-    txtReceive->setGeometry(TwipsRect(120, 1080, 6015, 5895));
+    txtReceive = Placed(new ReceiveArea(this), "txtReceive", TwipsRect(120, 1080, 6015, 5895));
     txtReceive->setFont(FontOf({"FixedSys", "IPAGothic"}, 13.5, QFont::Monospace));
 
-    Label2 = MakeLabel(QStringLiteral("Send Message"), this);
-    Label2->setGeometry(TwipsRect(240, 600, 1575, 375));
+    Label2 =
+        Placed(MakeLabel(QStringLiteral("Send Message"), this), "Label2", TwipsRect(240, 600, 1575, 375));
     Label2->setFont(FontOf({QStringLiteral("ＭＳ Ｐゴシック"), "IPAPGothic"}, 12, QFont::SansSerif));
 
-    cmdSend = new QPushButton(QStringLiteral("Send"), this);
-    cmdSend->setGeometry(TwipsRect(5040, 600, 855, 350));
+    cmdSend =
+        Placed(new QPushButton(QStringLiteral("Send"), this), "cmdSend", TwipsRect(5040, 600, 855, 350));
+}
 
+void FrmCom3::DescribeControls()
+{
     // What a screen reader says: the caption that names each control, without
     // its access-key mark. The status bar reads out its current message.
     for (auto [label, control] : {std::pair<QLabel*, QWidget*>{Label1, cmbDesc}, {Label2, txtSend}}) {
@@ -106,25 +137,4 @@ void FrmCom3::BuildLayout()
         button->setDefault(false);
         button->setAccessibleName(QString(button->text()).remove(u'&'));
     }
-    const std::pair<QWidget*, const char*> names[] = {
-        {Label1, "Label1"},     {sbrMessage, "sbrMessage"}, {cmbDesc, "cmbDesc"}, {cmdPrepare, "cmdPrepare"},
-        {cmdClose, "cmdClose"}, {cmdCls, "cmdCls"},         {txtSend, "txtSend"}, {txtReceive, "txtReceive"},
-        {Label2, "Label2"},     {cmdSend, "cmdSend"}};
-    for (const auto& [control, name] : names)
-        control->setObjectName(QLatin1String(name));
-    // The default identifier is the widest text the connection row shows.
-    setFont(FittingFont(font(), {{Label1, Label1->text()},
-                                 {cmbDesc, QStringLiteral("vid_04d8&pid_0011")},
-                                 {cmdPrepare, QString(cmdPrepare->text()).remove(u'&')},
-                                 {cmdClose, QString(cmdClose->text()).remove(u'&')},
-                                 {cmdCls, cmdCls->text()},
-                                 {cmdSend, cmdSend->text()}}));
-    Label2->setFont(FittingFont(Label2->font(), {{Label2, Label2->text()}}));
-
-    setTabOrder(cmbDesc, cmdPrepare);
-    setTabOrder(cmdPrepare, cmdClose);
-    setTabOrder(cmdClose, cmdCls);
-    setTabOrder(cmdCls, txtSend);
-    setTabOrder(txtSend, txtReceive);
-    setTabOrder(txtReceive, cmdSend);
 }

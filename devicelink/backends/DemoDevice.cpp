@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace {
-
-constexpr std::size_t WRITTEN_LIMIT = 4096; // packets kept for tests to look at
-
-} // namespace
+#include "Sleep.h"
 
 bool DemoDevice::Selects(const std::string& deviceId) const
 {
@@ -16,19 +12,10 @@ bool DemoDevice::Selects(const std::string& deviceId) const
 
 bool IsDemoIdentifier(const std::string& deviceId)
 {
-    std::size_t first = deviceId.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return false;
-    std::string word = deviceId.substr(first, deviceId.find_last_not_of(' ') - first + 1);
+    const std::string word = TrimmedSpaces(deviceId);
     return word.size() == 4 && std::equal(word.begin(), word.end(), "demo", [](char a, char b) {
                return std::tolower(static_cast<unsigned char>(a)) == b;
            });
-}
-
-std::int32_t DemoDevice::Fail(std::uint32_t code)
-{
-    lastError_ = code;
-    return 0;
 }
 
 std::int32_t DemoDevice::MPUSBGetDeviceCount(const std::string& deviceId)
@@ -41,11 +28,11 @@ PipeHandle DemoDevice::MPUSBOpen(std::int32_t instance, const std::string& devic
                                  std::int32_t /*reserved*/)
 {
     if (!plugged_ || instance != 0 || !Selects(deviceId)) {
-        lastError_ = ErrorCode::DeviceNotConnected;
+        lastError_.code = ErrorCode::DeviceNotConnected;
         return INVALID_PIPE;
     }
     if (endpoint != "\\MCHP_EP1" || (direction != DIRECTION_WRITE && direction != DIRECTION_READ)) {
-        lastError_ = ErrorCode::GenFailure;
+        lastError_.code = ErrorCode::GenFailure;
         return INVALID_PIPE;
     }
     if (pipes_.empty())
@@ -59,9 +46,9 @@ std::optional<std::int32_t> DemoDevice::CheckPipe(PipeHandle pipe, std::int32_t 
 {
     auto found = pipes_.find(pipe);
     if (found == pipes_.end() || found->second != direction)
-        return Fail(ErrorCode::InvalidHandle);
+        return lastError_.Fail(ErrorCode::InvalidHandle);
     if (!plugged_)
-        return Fail(ErrorCode::DeviceNotConnected);
+        return lastError_.Fail(ErrorCode::DeviceNotConnected);
     return std::nullopt;
 }
 
@@ -75,11 +62,9 @@ std::int32_t DemoDevice::MPUSBWrite(PipeHandle pipe, const std::uint8_t* data, s
         nextWriteError_.reset();
         if (code == ErrorCode::Timeout)
             Sleep(static_cast<std::uint32_t>(std::max(timeoutMs, 0)));
-        return Fail(code);
+        return lastError_.Fail(code);
     }
     std::size_t size = data ? static_cast<std::size_t>(std::max(length, 0)) : 0;
-    if (written_.size() < WRITTEN_LIMIT)
-        written_.emplace_back(data, data + size);
     firmware_.Receive(data, size);
     if (sentLength)
         *sentLength = static_cast<std::int32_t>(size);
@@ -95,7 +80,7 @@ std::int32_t DemoDevice::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int
     if (!firmware_.NextPacket(packet)) {
         // Nothing to send: wait as a device would, then time out.
         Sleep(static_cast<std::uint32_t>(std::max(timeoutMs, 0)));
-        return Fail(ErrorCode::Timeout);
+        return lastError_.Fail(ErrorCode::Timeout);
     }
     // A packet larger than the caller's buffer is cut, as a short read would be.
     std::size_t size = std::min(packet.size(), static_cast<std::size_t>(std::max(length, 0)));
@@ -109,7 +94,7 @@ std::int32_t DemoDevice::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int
 std::int32_t DemoDevice::MPUSBClose(PipeHandle pipe)
 {
     if (pipes_.erase(pipe) == 0)
-        return Fail(ErrorCode::InvalidHandle);
+        return lastError_.Fail(ErrorCode::InvalidHandle);
     return 1;
 }
 

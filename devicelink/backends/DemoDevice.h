@@ -24,27 +24,22 @@ public:
     std::int32_t MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int32_t length,
                            std::int32_t* receivedLength, std::int32_t timeoutMs) override;
     std::int32_t MPUSBClose(PipeHandle pipe) override;
-    std::uint32_t GetLastError() override { return lastError_; }
+    std::uint32_t GetLastError() override { return lastError_.code; }
 
     // Controls for tests.
     void InjectPacket(DemoFirmware::Packet packet) { firmware_.Queue(std::move(packet)); }
     void Unplug();
-    void Plug() { plugged_ = true; }
     // The next write fails with this code; a time-out waits the write's time-out first.
     void FailNextWrite(std::uint32_t code) { nextWriteError_ = code; }
-    // Every packet written so far, as it arrived.
-    const std::vector<DemoFirmware::Packet>& Written() const { return written_; }
     int OpenPipeCount() const { return static_cast<int>(pipes_.size()); }
 
 private:
-    std::int32_t Fail(std::uint32_t code);
     std::optional<std::int32_t> CheckPipe(PipeHandle pipe, std::int32_t direction);
 
     DemoFirmware firmware_;
     std::map<PipeHandle, std::int32_t> pipes_; // handle -> direction
     PipeHandle nextHandle_ = 0;
-    std::vector<DemoFirmware::Packet> written_;
     std::optional<std::uint32_t> nextWriteError_;
-    std::uint32_t lastError_ = 0;
+    LastError lastError_;
     bool plugged_ = true;
 };

@@ -21,14 +21,6 @@ std::string Upper(std::string text)
     return text;
 }
 
-std::string Trimmed(const std::string& text)
-{
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // The command of a packet: its bytes up to the first CR, or, without a CR, up
 // to the first NUL.
 std::string CommandOf(const std::uint8_t* data, std::size_t length)
@@ -42,6 +34,14 @@ std::string CommandOf(const std::uint8_t* data, std::size_t length)
 
 } // namespace
 
+std::string TrimmedSpaces(const std::string& text)
+{
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 void DemoFirmware::Receive(const std::uint8_t* data, std::size_t length)
 {
     Run(CommandOf(data, length));
@@ -49,10 +49,10 @@ void DemoFirmware::Receive(const std::uint8_t* data, std::size_t length)
 
 void DemoFirmware::Run(const std::string& command)
 {
-    std::string trimmed = Trimmed(command);
+    std::string trimmed = TrimmedSpaces(command);
     std::string upper = Upper(trimmed);
     std::string word = upper.substr(0, upper.find(' '));
-    std::string rest = Trimmed(trimmed.substr(word.size()));
+    std::string rest = TrimmedSpaces(trimmed.substr(word.size()));
 
     if (trimmed.empty())
         return;

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// The text without the spaces before and after it.
+std::string TrimmedSpaces(const std::string& text);
+
 // The small program that runs on the demo device: it takes command packets
 // and answers with lines, one per packet, each ending in CR LF.
 //

@@ -131,12 +131,6 @@ libusb_context* LibusbBackend::Context()
     return contextFailed_ ? nullptr : context_;
 }
 
-std::int32_t LibusbBackend::Fail(std::uint32_t code)
-{
-    lastError_ = code;
-    return 0;
-}
-
 bool LibusbBackend::Selects(const std::string& deviceId) const
 {
     return ParseDeviceIdentifier(deviceId).has_value();
@@ -177,14 +171,14 @@ PipeHandle LibusbBackend::MPUSBOpen(std::int32_t instance, const std::string& de
 {
     const int number = EndpointNumber(endpoint);
     if (number == 0 || (direction != DIRECTION_WRITE && direction != DIRECTION_READ)) {
-        lastError_ = ErrorCode::GenFailure;
+        lastError_.code = ErrorCode::GenFailure;
         return INVALID_PIPE;
     }
     auto ids = ParseDeviceIdentifier(deviceId);
     DeviceList list(ids ? Context() : nullptr);
     std::vector<libusb_device*> found = ids ? list.Matching(*ids) : std::vector<libusb_device*>{};
     if (instance < 0 || static_cast<std::size_t>(instance) >= found.size()) {
-        lastError_ = ErrorCode::DeviceNotConnected;
+        lastError_.code = ErrorCode::DeviceNotConnected;
         return INVALID_PIPE;
     }
     libusb_device* device = found[static_cast<std::size_t>(instance)];
@@ -192,7 +186,7 @@ PipeHandle LibusbBackend::MPUSBOpen(std::int32_t instance, const std::string& de
     int error = 0;
     std::shared_ptr<Claim> claim = ClaimOf(device, error);
     if (!claim) {
-        lastError_ = ErrorCodeOf(error);
+        lastError_.code = ErrorCodeOf(error);
         return INVALID_PIPE;
     }
     const auto address = static_cast<std::uint8_t>(number | (direction == DIRECTION_READ ? 0x80 : 0));
@@ -200,7 +194,7 @@ PipeHandle LibusbBackend::MPUSBOpen(std::int32_t instance, const std::string& de
     // An endpoint that takes no bytes at all cannot carry lines. The claim goes
     // with the last pipe that holds it.
     if (!kind || kind->maxPacket == 0) {
-        lastError_ = ErrorCode::GenFailure;
+        lastError_.code = ErrorCode::GenFailure;
         return INVALID_PIPE;
     }
     PipeHandle handle = nextHandle_++;
@@ -240,12 +234,12 @@ std::int32_t LibusbBackend::MPUSBWrite(PipeHandle pipe, const std::uint8_t* data
 {
     Pipe* out = PipeFor(pipe, false);
     if (!out || !data || length < 0)
-        return Fail(ErrorCode::InvalidHandle);
+        return lastError_.Fail(ErrorCode::InvalidHandle);
     std::int32_t sent = 0;
     int result = Transfer(*out, const_cast<std::uint8_t*>(data), length, &sent, timeoutMs);
     if (sentLength)
         *sentLength = sent;
-    return result == 0 ? 1 : Fail(ErrorCodeOf(result));
+    return result == 0 ? 1 : lastError_.Fail(ErrorCodeOf(result));
 }
 
 std::int32_t LibusbBackend::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int32_t length,
@@ -253,7 +247,7 @@ std::int32_t LibusbBackend::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::
 {
     Pipe* in = PipeFor(pipe, true);
     if (!in || !data || length < 0)
-        return Fail(ErrorCode::InvalidHandle);
+        return lastError_.Fail(ErrorCode::InvalidHandle);
     if (in->taken == in->filled) {
         // One whole packet of the endpoint's size: a smaller request would
         // overflow on a larger packet, a larger one would wait for a second.
@@ -261,7 +255,7 @@ std::int32_t LibusbBackend::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::
         int result = Transfer(*in, in->packet.data(), in->maxPacket, &received, timeoutMs);
         // Bytes that arrived just as the time ran out are still bytes received.
         if (result != 0 && !(result == LIBUSB_ERROR_TIMEOUT && received > 0))
-            return Fail(ErrorCodeOf(result));
+            return lastError_.Fail(ErrorCodeOf(result));
         in->filled = static_cast<std::size_t>(received);
         in->taken = 0;
         // A packet larger than the read is handed on only up to its first CR,
@@ -285,6 +279,6 @@ std::int32_t LibusbBackend::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::
 std::int32_t LibusbBackend::MPUSBClose(PipeHandle pipe)
 {
     if (pipes_.erase(pipe) == 0)
-        return Fail(ErrorCode::InvalidHandle);
+        return lastError_.Fail(ErrorCode::InvalidHandle);
     return 1;
 }

@@ -30,7 +30,7 @@ public:
     std::int32_t MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int32_t length,
                            std::int32_t* receivedLength, std::int32_t timeoutMs) override;
     std::int32_t MPUSBClose(PipeHandle pipe) override;
-    std::uint32_t GetLastError() override { return lastError_; }
+    std::uint32_t GetLastError() override { return lastError_.code; }
 
 private:
     struct Claim; // an open device with interface 0 claimed
@@ -50,7 +50,6 @@ private:
     // The device's claim, shared with its other pipes or made now; null with
     // libusb's error when the device cannot be opened or claimed.
     std::shared_ptr<Claim> ClaimOf(libusb_device* device, int& error);
-    std::int32_t Fail(std::uint32_t code);
     std::int32_t Transfer(const Pipe& pipe, std::uint8_t* data, std::int32_t length,
                           std::int32_t* transferred, std::int32_t timeoutMs);
     Pipe* PipeFor(PipeHandle pipe, bool in);
@@ -60,5 +59,5 @@ private:
     std::map<std::uint16_t, std::weak_ptr<Claim>> claims_; // by bus and address
     std::map<PipeHandle, Pipe> pipes_;
     PipeHandle nextHandle_ = 0;
-    std::uint32_t lastError_ = 0;
+    LastError lastError_;
 };

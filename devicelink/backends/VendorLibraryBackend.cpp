@@ -145,12 +145,12 @@ PipeHandle VendorLibraryBackend::MPUSBOpen(std::int32_t instance, const std::str
 {
     const Calls* library = Library();
     if (!library) {
-        lastError_ = ERROR_MOD_NOT_FOUND;
+        lastError_.code = ERROR_MOD_NOT_FOUND;
         return INVALID_PIPE;
     }
     const PipeHandle pipe = library->open(instance, deviceId.c_str(), endpoint.c_str(), direction, reserved);
     if (pipe == INVALID_PIPE)
-        lastError_ = ::GetLastError();
+        lastError_.code = ::GetLastError();
     return pipe;
 }
 
@@ -158,13 +158,11 @@ std::int32_t VendorLibraryBackend::MPUSBWrite(PipeHandle pipe, const std::uint8_
                                               std::int32_t* sentLength, std::int32_t timeoutMs)
 {
     const Calls* library = Library();
-    if (!library) {
-        lastError_ = ErrorCode::InvalidHandle;
-        return 0;
-    }
+    if (!library)
+        return lastError_.Fail(ErrorCode::InvalidHandle);
     const std::int32_t result = library->write(pipe, data, length, sentLength, timeoutMs);
     if (result != 1)
-        lastError_ = ::GetLastError();
+        lastError_.code = ::GetLastError();
     return result;
 }
 
@@ -172,13 +170,11 @@ std::int32_t VendorLibraryBackend::MPUSBRead(PipeHandle pipe, std::uint8_t* data
                                              std::int32_t* receivedLength, std::int32_t timeoutMs)
 {
     const Calls* library = Library();
-    if (!library) {
-        lastError_ = ErrorCode::InvalidHandle;
-        return 0;
-    }
+    if (!library)
+        return lastError_.Fail(ErrorCode::InvalidHandle);
     const std::int32_t result = library->read(pipe, data, length, receivedLength, timeoutMs);
     if (result == 0)
-        lastError_ = ::GetLastError();
+        lastError_.code = ::GetLastError();
     return result;
 }
 

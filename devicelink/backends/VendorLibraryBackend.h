@@ -38,7 +38,7 @@ public:
     std::int32_t MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int32_t length,
                            std::int32_t* receivedLength, std::int32_t timeoutMs) override;
     std::int32_t MPUSBClose(PipeHandle pipe) override;
-    std::uint32_t GetLastError() override { return lastError_; }
+    std::uint32_t GetLastError() override { return lastError_.code; }
 
 private:
     struct Calls;
@@ -53,5 +53,5 @@ private:
     bool told_ = false;
     std::string problem_; // why the library cannot be had
     Calls* calls_ = nullptr;
-    std::uint32_t lastError_ = 0;
+    LastError lastError_;
 };

@@ -4,8 +4,8 @@
 #include <chrono>
 #include <thread>
 
-#include "LibusbBackend.h"
 #include "UsbEmulator.h"
+#include "backends/LibusbBackend.h"
 
 namespace {
 

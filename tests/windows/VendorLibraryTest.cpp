@@ -8,7 +8,7 @@
 #include "FakeLibrary.h"
 #include "LibraryRouter.h"
 #include "SystemBackends.h"
-#include "VendorLibraryBackend.h"
+#include "backends/VendorLibraryBackend.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <memory>
 
-#include "DemoDevice.h"
 #include "LibraryRouter.h"
-#include "LibusbBackend.h"
 #include "SystemBackends.h"
+#include "backends/DemoDevice.h"
+#include "backends/LibusbBackend.h"
 
 void AddSystemBackends(LibraryRouter& router, MessageSink&)
 {

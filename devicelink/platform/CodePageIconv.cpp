@@ -1,4 +1,5 @@
 #include "CodePage.h"
+#include "Utf16.h"
 
 #include <bit>
 #include <cerrno>
@@ -30,9 +31,7 @@ bool IsOpen(iconv_t cd)
 std::size_t EncodeOne(iconv_t cd, std::u16string_view text, std::size_t& consumed, char out[4])
 {
     // A pair is one character; a lone surrogate is one unit with no code.
-    const bool pair =
-        text.size() > 1 && text[0] >= 0xD800 && text[0] <= 0xDBFF && text[1] >= 0xDC00 && text[1] <= 0xDFFF;
-    consumed = pair ? 2 : 1;
+    consumed = CharacterUnits(text);
     char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
     std::size_t inLeft = consumed * sizeof(char16_t);
     char* outPtr = out;

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "CodePage.h"
+#include "Utf16.h"
 
 namespace {
 
@@ -19,9 +20,7 @@ std::optional<char16_t> Character(const std::uint8_t* bytes, int length)
 // none: a character the code page lacks is not replaced by a look-alike.
 std::string CodeOf(std::u16string_view text, std::size_t& consumed)
 {
-    const bool pair =
-        text.size() > 1 && text[0] >= 0xD800 && text[0] <= 0xDBFF && text[1] >= 0xDC00 && text[1] <= 0xDFFF;
-    consumed = pair ? 2 : 1;
+    consumed = CharacterUnits(text);
     char bytes[8];
     BOOL usedDefault = FALSE;
     const int length =

@@ -1,10 +1,10 @@
 #include <memory>
 
-#include "DemoDevice.h"
 #include "LibraryRouter.h"
-#include "LibusbBackend.h"
 #include "SystemBackends.h"
-#include "VendorLibraryBackend.h"
+#include "backends/DemoDevice.h"
+#include "backends/LibusbBackend.h"
+#include "backends/VendorLibraryBackend.h"
 
 void AddSystemBackends(LibraryRouter& router, MessageSink& messages)
 {

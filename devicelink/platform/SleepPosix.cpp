@@ -4,7 +4,7 @@
 #include <sys/prctl.h>
 #endif
 
-#include "UsbLibrary.h"
+#include "Sleep.h"
 
 void Sleep(std::uint32_t milliseconds)
 {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "UsbLibrary.h"
+#include "Sleep.h"
 
 void Sleep(std::uint32_t milliseconds)
 {

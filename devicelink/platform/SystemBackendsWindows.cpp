@@ -1,9 +1,9 @@
 #include <memory>
 
-#include "DemoDevice.h"
 #include "LibraryRouter.h"
 #include "SystemBackends.h"
-#include "VendorLibraryBackend.h"
+#include "backends/DemoDevice.h"
+#include "backends/VendorLibraryBackend.h"
 
 void AddSystemBackends(LibraryRouter& router, MessageSink& messages)
 {

@@ -1,9 +1,25 @@
 #include "Program.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
+
 #include "SystemBackends.h"
 
+namespace {
+
+// A file's problem met on its writer thread wakes the loop, which may be
+// waiting for the window's next event, so that it is told at once.
+void WakeTheLoop()
+{
+    if (QCoreApplication* application = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            application, [] {}, Qt::QueuedConnection);
+}
+
+} // namespace
+
 Program::Program(const SessionOptions& options)
-    : files(options.logPath, options.tracePath, messages),
+    : files(options.logPath, options.tracePath, messages, WakeTheLoop),
       tracer(files.Trace() ? std::make_unique<TracingLibrary>(library, *files.Trace()) : nullptr)
 {
     AddSystemBackends(library, messages);

@@ -6,8 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh --bench
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELLMARK_BENCH=ON
-cmake --build build/bench --target pellmark_bench
+cmake --preset bench
+cmake --build --preset bench
 build/bench/bench/pellmark_bench --results=bench/results.json "$@"
 QT_QPA_PLATFORM=xcb xvfb-run -a build/bench/bench/pellmark_bench --results=bench/results.json \
   --suffix=_xvfb --benchmark_filter=NONE

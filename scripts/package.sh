@@ -9,8 +9,8 @@ scripts/install-deps.sh --package
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 eval "$(dpkg-buildflags --export=sh)"
 export CXXFLAGS="$CPPFLAGS $CXXFLAGS"
-cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
-cmake --build build/package
+cmake --preset package
+cmake --build --preset package
 rm -f build/package/pellmark_*.deb
 (cd build/package && cpack -G DEB)
 deb=$(ls build/package/pellmark_*.deb)

@@ -5,8 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh --screenshot
-cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build/run --target pellmark
+cmake --preset run
+cmake --build --preset run
 
 if [[ -z "${SCREENSHOT_DISPLAY_READY:-}" ]]; then
   SCREENSHOT_DISPLAY_READY=1 exec xvfb-run -a -s "-screen 0 640x600x24" "$0" "$@"

@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build/run --target pellmark
+cmake --preset run
+cmake --build --preset run
 exec build/run/app/pellmark "$@"

@@ -13,7 +13,6 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
   "${sudo[@]}" sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
   "${sudo[@]}" locale-gen >/dev/null
 fi
-cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLMARK_DEVICELINK_ONLY=ON -DPELLMARK_TESTS=ON -DPELLMARK_WERROR=ON
-cmake --build build/windows
-ctest --test-dir build/windows --output-on-failure
+cmake --preset windows
+cmake --build --preset windows
+ctest --preset windows

@@ -17,9 +17,9 @@ typedef struct _UMockdevIoctlData UMockdevIoctlData;
 using Packet = std::vector<std::uint8_t>;
 
 // One emulated USB device: interface 0 (vendor class) with endpoints 0x01 OUT
-// and 0x81 IN (64-byte packets unless the spec says otherwise). It answers libusb's usbfs requests as the
-// kernel would. Its ioctls run on umockdev's worker thread; the controls may
-// be used from any thread.
+// and 0x81 IN (64-byte packets unless its EmulatedDeviceSpec says otherwise). It answers libusb's usbfs
+// requests as the kernel would. Its ioctls run on umockdev's worker thread; the controls may be used from any
+// thread.
 class EmulatedDevice {
 public:
     // Queues one packet for the IN endpoint (at most its packet size).

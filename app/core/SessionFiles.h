@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -13,9 +14,11 @@ class MessageSink;
 // once each, and the program goes on without the file.
 class SessionFiles {
 public:
-    // An empty path asks for no such file.
+    // An empty path asks for no such file. problemArrived is called on a
+    // writer thread when a file meets a problem, so that the program's thread
+    // can be woken to tell it (ReportProblems).
     SessionFiles(const std::filesystem::path& logPath, const std::filesystem::path& tracePath,
-                 MessageSink& messages);
+                 MessageSink& messages, const std::function<void()>& problemArrived = {});
 
     // Appends a received line, after its local time to the millisecond.
     void LogLine(std::u16string_view line);

@@ -1,0 +1,128 @@
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include "WindowFixture.h"
+
+namespace {
+
+struct Area : WindowFixture {
+    void SetUp() override { ShowWindow(); }
+
+    // Lines added together, as within one frame.
+    void Add(int from, int count)
+    {
+        for (int i = from; i < from + count; ++i)
+            window.txtReceive->AppendLine(QString("line %1").arg(i));
+        window.txtReceive->Flush();
+    }
+    QString TopLine() const { return window.txtReceive->cursorForPosition(QPoint(4, 4)).block().text(); }
+};
+
+} // namespace
+
+TEST_F(Area, ViewFollowsTheEndButStaysOnItsTextWhenScrolledBackOrHeld)
+{
+    QScrollBar* bar = window.txtReceive->verticalScrollBar();
+    Add(0, 100);
+    EXPECT_EQ(window.txtReceive->textCursor().position(), 0); // the caret never moves
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    bar->setValue(10);
+    Add(100, 1);
+    EXPECT_EQ(TopLine(), "line 10");
+    EXPECT_EQ(window.txtReceive->textCursor().position(), 0);
+
+    // Past the bound the oldest lines go, and the view stays on its text
+    // until that text goes too; then it shows the oldest line kept.
+    Add(101, ReceiveArea::LINE_LIMIT - 101);
+    EXPECT_EQ(TopLine(), "line 10");
+    Add(ReceiveArea::LINE_LIMIT, 6);
+    EXPECT_EQ(TopLine(), "line 10");
+    Add(ReceiveArea::LINE_LIMIT + 6, 10);
+    EXPECT_EQ(TopLine(), "line 16");
+
+    // While the mouse button is held in the area, the view does not follow.
+    bar->setValue(bar->maximum());
+    const QString bottom = TopLine();
+    QTest::mousePress(window.txtReceive->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+    Add(ReceiveArea::LINE_LIMIT + 16, 3);
+    EXPECT_EQ(TopLine(), bottom);
+    QTest::mouseRelease(window.txtReceive->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+    bar->setValue(bar->maximum());
+    Add(ReceiveArea::LINE_LIMIT + 19, 1);
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(Area, LinesOfOneFrameAreAddedTogether)
+{
+    window.txtReceive->AppendLine(u"one");
+    window.txtReceive->AppendLine(u"two");
+    EXPECT_EQ(window.txtReceive->document()->blockCount(), 1);
+    QTest::qWait(ReceiveArea::FRAME_MS * 3);
+    EXPECT_EQ(window.txtReceive->toPlainText(), "one\ntwo\n");
+}
+
+TEST_F(Area, ReceiveAreaDropsTheOldestLinesBeyondItsLimit)
+{
+    for (int i = 0; i < ReceiveArea::LINE_LIMIT + 5; ++i)
+        window.txtReceive->AppendLine(QString::number(i));
+    window.txtReceive->Flush();
+    QTextDocument* document = window.txtReceive->document();
+    EXPECT_EQ(document->blockCount(), ReceiveArea::LINE_LIMIT + 1);
+    EXPECT_EQ(document->firstBlock().text(), "5");
+    EXPECT_EQ(document->lastBlock().previous().text(), QString::number(ReceiveArea::LINE_LIMIT + 4));
+
+    // Long lines are bounded by their characters too, whole lines going.
+    const QString longest(2048, u'y');
+    for (int i = 0; i < ReceiveArea::CHARACTER_LIMIT / longest.size() + 10; ++i)
+        window.txtReceive->AppendLine(longest);
+    window.txtReceive->Flush();
+    EXPECT_LE(document->characterCount(), ReceiveArea::CHARACTER_LIMIT);
+    EXPECT_GT(document->characterCount(), ReceiveArea::CHARACTER_LIMIT - 2 * longest.size());
+    EXPECT_EQ(document->firstBlock().text(), longest);
+}
+
+TEST_F(Area, ViewFollowsAgainOnceBroughtBackToTheEndByAnyMeans)
+{
+    QScrollBar* bar = window.txtReceive->verticalScrollBar();
+    QWidget* viewport = window.txtReceive->viewport();
+    Add(0, 100);
+    auto following = [&](int from) {
+        Add(from, 3);
+        return bar->value() == bar->maximum();
+    };
+    // The right button opens the menu, which takes its release.
+    QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(4, 4));
+    if (QWidget* menu = QApplication::activePopupWidget())
+        menu->close();
+    EXPECT_TRUE(following(100));
+
+    // The thumb held at the bottom while the end moves on, then let go.
+    bar->setSliderDown(true);
+    bar->setSliderPosition(bar->maximum() - 1);
+    bar->setSliderPosition(bar->maximum());
+    const QString held = TopLine();
+    Add(103, 5);
+    EXPECT_EQ(TopLine(), held);
+    bar->setSliderDown(false);
+    EXPECT_TRUE(following(108));
+
+    // A wheel turn down that shows the end catches up with it.
+    bar->setValue(bar->maximum() - 2);
+    EXPECT_FALSE(following(111));
+    QWheelEvent wheel(QPointF(4, 4), viewport->mapToGlobal(QPointF(4, 4)), {}, QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_TRUE(following(114));
+
+    // The scroll bar's "Bottom", and Ctrl+End in the send box, which keeps the focus.
+    bar->setValue(0);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_TRUE(following(117));
+    bar->setValue(0);
+    EXPECT_FALSE(following(120));
+    QTest::keyClick(window.txtSend, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_TRUE(following(123));
+    EXPECT_EQ(QApplication::focusWidget(), window.txtSend);
+}

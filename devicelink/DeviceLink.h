@@ -54,6 +54,9 @@ public:
     // Reads at most one packet, waiting at most timeoutMs, and returns its
     // text up to and including the first CR; empty when nothing was read.
     std::u16string ReceiveLine(std::int32_t timeoutMs);
+    // The library's code for the last read that failed, 0 after one that
+    // worked: ErrorCode::DeviceNotConnected once the device has gone.
+    std::uint32_t LastReadError = 0;
 
 private:
     UsbLibrary& library_;

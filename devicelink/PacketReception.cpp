@@ -7,8 +7,12 @@ std::u16string DeviceLink::ReceiveLine(std::int32_t timeoutMs)
     // A library that reports success without storing a length must not make
     // the previous packet show again.
     ReceivedLength = 0;
-    if (library_.MPUSBRead(State.InPipe, ReceiveBuffer.data(), BUFFER_SIZE, &ReceivedLength, timeoutMs) == 0)
+    if (library_.MPUSBRead(State.InPipe, ReceiveBuffer.data(), BUFFER_SIZE, &ReceivedLength, timeoutMs) ==
+        0) {
+        LastReadError = library_.GetLastError();
         return {};
+    }
+    LastReadError = 0;
 
     // Only the bytes of this packet count: whatever earlier, longer packets
     // left in the buffer stays there.

@@ -85,3 +85,54 @@ std::string EscapedText(std::u16string_view text)
     });
     return bytes;
 }
+
+std::size_t Utf8SequenceLength(std::string_view bytes)
+{
+    if (bytes.empty())
+        return 0;
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    std::size_t length = 0;
+    char32_t least = 0;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead < 0xE0)
+        length = 2, least = 0x80;
+    else if (lead >= 0xE0 && lead < 0xF0)
+        length = 3, least = 0x800;
+    else if (lead >= 0xF0 && lead < 0xF5)
+        length = 4, least = 0x10000;
+    if (length == 0 || length > bytes.size())
+        return 0;
+    char32_t c = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(bytes[i]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        c = c << 6 | (next & 0x3F);
+    }
+    const bool surrogate = c >= 0xD800 && c < 0xE000;
+    return c >= least && c <= 0x10FFFF && !surrogate ? length : 0;
+}
+
+std::optional<std::u16string> FromUtf8(std::string_view bytes)
+{
+    std::u16string text;
+    text.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t length = Utf8SequenceLength(bytes);
+        if (length == 0)
+            return std::nullopt;
+        char32_t c = length == 1 ? static_cast<unsigned char>(bytes[0])
+                                 : static_cast<unsigned char>(bytes[0]) & (0x7F >> length);
+        for (std::size_t i = 1; i < length; ++i)
+            c = c << 6 | (static_cast<unsigned char>(bytes[i]) & 0x3F);
+        if (c >= 0x10000) {
+            text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(c);
+        }
+        bytes.remove_prefix(length);
+    }
+    return text;
+}

@@ -1,11 +1,18 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 // UTF-8 of UTF-16 text; a lone surrogate becomes U+FFFD, so the result is
 // always valid UTF-8.
 std::string Utf8(std::u16string_view text);
+
+// How many bytes the well-formed UTF-8 character that starts the bytes
+// takes; 0 when they do not start with one.
+std::size_t Utf8SequenceLength(std::string_view bytes);
+// UTF-16 of UTF-8 text; nothing when the bytes are not UTF-8.
+std::optional<std::u16string> FromUtf8(std::string_view bytes);
 
 // The text as UTF-8 that shows every character and holds no line break, for
 // one field of a line that a device or a user must not be able to forge:

@@ -5,10 +5,11 @@
 # cross-build and Wine), when any of them is missing. Uses sudo when not run as root.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libxkbcommon-dev libusb-1.0-0-dev fonts-ipafont-gothic)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libxkbcommon-dev libusb-1.0-0-dev fonts-ipafont-gothic
+          libpcre2-dev libpugixml-dev)
 case "${1:-}" in
   --tests) packages+=(libgtest-dev umockdev libumockdev-dev libglib2.0-dev desktop-file-utils appstream
-             clang libclang-rt-14-dev) ;;
+             clang libclang-rt-14-dev libxml2-utils) ;;
   --bench) packages+=(libbenchmark-dev xvfb xauth) ;;
   --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   --screenshot) packages+=(xvfb xauth xdotool imagemagick) ;;

@@ -20,6 +20,7 @@ bool IsDemoIdentifier(const std::string& deviceId)
 
 std::int32_t DemoDevice::MPUSBGetDeviceCount(const std::string& deviceId)
 {
+    ReturnWhenDue();
     return plugged_ && Selects(deviceId) ? 1 : 0;
 }
 
@@ -27,6 +28,7 @@ PipeHandle DemoDevice::MPUSBOpen(std::int32_t instance, const std::string& devic
                                  const std::string& endpoint, std::int32_t direction,
                                  std::int32_t /*reserved*/)
 {
+    ReturnWhenDue();
     if (!plugged_ || instance != 0 || !Selects(deviceId)) {
         lastError_.code = ErrorCode::DeviceNotConnected;
         return INVALID_PIPE;
@@ -38,16 +40,17 @@ PipeHandle DemoDevice::MPUSBOpen(std::int32_t instance, const std::string& devic
     if (pipes_.empty())
         firmware_.Clear(); // a fresh session with the firmware
     PipeHandle pipe = nextHandle_++;
-    pipes_[pipe] = direction;
+    pipes_[pipe] = {direction, generation_};
     return pipe;
 }
 
 std::optional<std::int32_t> DemoDevice::CheckPipe(PipeHandle pipe, std::int32_t direction)
 {
     auto found = pipes_.find(pipe);
-    if (found == pipes_.end() || found->second != direction)
+    if (found == pipes_.end() || found->second.direction != direction)
         return lastError_.Fail(ErrorCode::InvalidHandle);
-    if (!plugged_)
+    ReturnWhenDue();
+    if (!plugged_ || found->second.generation != generation_)
         return lastError_.Fail(ErrorCode::DeviceNotConnected);
     return std::nullopt;
 }
@@ -88,6 +91,8 @@ std::int32_t DemoDevice::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int
         std::copy_n(packet.begin(), size, data);
     if (receivedLength)
         *receivedLength = static_cast<std::int32_t>(size);
+    if (firmware_.ResetDue())
+        Leave();
     return 1;
 }
 
@@ -102,4 +107,19 @@ void DemoDevice::Unplug()
 {
     plugged_ = false;
     firmware_.Clear();
+}
+
+void DemoDevice::Leave()
+{
+    Unplug();
+    ++generation_;
+    returnsAt_ = std::chrono::steady_clock::now() + RESET_ABSENCE;
+}
+
+void DemoDevice::ReturnWhenDue()
+{
+    if (returnsAt_ && std::chrono::steady_clock::now() >= *returnsAt_) {
+        returnsAt_.reset();
+        plugged_ = true;
+    }
 }

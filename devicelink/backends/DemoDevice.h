@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <optional>
 
@@ -33,11 +34,24 @@ public:
     void FailNextWrite(std::uint32_t code) { nextWriteError_ = code; }
     int OpenPipeCount() const { return static_cast<int>(pipes_.size()); }
 
+    // How long the device is away after a RESET, as firmware re-enumerates.
+    static constexpr std::chrono::seconds RESET_ABSENCE{1};
+
 private:
     std::optional<std::int32_t> CheckPipe(PipeHandle pipe, std::int32_t direction);
+    // After a RESET: the device is away until returnsAt_, and the pipes opened
+    // before it left stay dead.
+    void Leave();
+    void ReturnWhenDue();
 
     DemoFirmware firmware_;
-    std::map<PipeHandle, std::int32_t> pipes_; // handle -> direction
+    struct Pipe {
+        std::int32_t direction;
+        int generation; // which enumeration of the device it was opened on
+    };
+    std::map<PipeHandle, Pipe> pipes_;
+    int generation_ = 0;
+    std::optional<std::chrono::steady_clock::time_point> returnsAt_;
     PipeHandle nextHandle_ = 0;
     std::optional<std::uint32_t> nextWriteError_;
     LastError lastError_;

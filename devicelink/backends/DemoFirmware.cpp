@@ -64,6 +64,7 @@ void DemoFirmware::Run(const std::string& command)
         Answer("COUNT n     sends n numbered lines");
         Answer("STOP        ends COUNT");
         Answer("KANA        answers in Japanese");
+        Answer("RESET       answers OK, then leaves the bus and comes back a second later");
     } else if (word == "ECHO") {
         // Everything after "ECHO" and one space, further spaces kept.
         std::size_t at = command.find_first_not_of(' ') + word.size();
@@ -81,6 +82,10 @@ void DemoFirmware::Run(const std::string& command)
         }
         streamNext_ = 1;
         streamEnd_ = n + 1;
+    } else if (upper == "RESET") {
+        Clear();
+        Answer("OK");
+        resetting_ = true;
     } else if (upper == "STOP") {
         streamNext_ = streamEnd_ = 0;
         Answer("OK");
@@ -138,4 +143,10 @@ void DemoFirmware::Clear()
 {
     queue_.clear();
     streamNext_ = streamEnd_ = 0;
+    resetting_ = false;
+}
+
+bool DemoFirmware::ResetDue() const
+{
+    return resetting_ && queue_.empty();
 }

@@ -13,7 +13,8 @@ std::string TrimmedSpaces(const std::string& text);
 // and answers with lines, one per packet, each ending in CR LF.
 //
 // Commands (any case): HELP, ECHO text, LED ON, LED OFF, COUNT n (streams n
-// numbered lines), STOP (ends a stream), KANA (Japanese text).
+// numbered lines), STOP (ends a stream), KANA (Japanese text), RESET (answers
+// OK, then the device leaves the bus and comes back, as after a reset).
 class DemoFirmware {
 public:
     using Packet = std::vector<std::uint8_t>;
@@ -28,6 +29,8 @@ public:
     // Takes the next packet to send; false when there is nothing to send.
     bool NextPacket(Packet& packet);
     void Clear();
+    // RESET was asked for and its answer has been sent: the device leaves now.
+    bool ResetDue() const;
 
 private:
     void Run(const std::string& command);
@@ -36,4 +39,5 @@ private:
     std::deque<Packet> queue_;
     std::uint64_t streamNext_ = 0;
     std::uint64_t streamEnd_ = 0;
+    bool resetting_ = false;
 };

@@ -1,0 +1,56 @@
+#include "Pattern.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+namespace {
+
+// Enough for any sensible pattern on a line of some thousands of characters.
+constexpr std::uint32_t MATCH_LIMIT = 1'000'000;
+constexpr std::uint32_t DEPTH_LIMIT = 10'000;
+
+} // namespace
+
+struct Pattern::Compiled {
+    pcre2_code* code = nullptr;
+    pcre2_match_context* context = nullptr;
+    pcre2_match_data* match = nullptr;
+    ~Compiled()
+    {
+        pcre2_match_data_free(match);
+        pcre2_match_context_free(context);
+        pcre2_code_free(code);
+    }
+};
+
+Pattern::Pattern(std::unique_ptr<Compiled> compiled) : compiled_(std::move(compiled)) {}
+
+Pattern::~Pattern() = default;
+
+std::variant<std::shared_ptr<const Pattern>, std::string> Pattern::Compile(std::u16string_view expression)
+{
+    auto compiled = std::make_unique<Compiled>();
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    compiled->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(expression.data()), expression.size(),
+                                   PCRE2_UTF | PCRE2_MATCH_INVALID_UTF, &error, &offset, nullptr);
+    if (!compiled->code) {
+        PCRE2_UCHAR message[256];
+        const int length = pcre2_get_error_message(error, message, 256);
+        std::string text;
+        for (int i = 0; i < length; ++i)
+            text += static_cast<char>(message[i] < 0x80 ? message[i] : '?');
+        return text + " at character " + std::to_string(offset + 1);
+    }
+    compiled->context = pcre2_match_context_create(nullptr);
+    pcre2_set_match_limit(compiled->context, MATCH_LIMIT);
+    pcre2_set_depth_limit(compiled->context, DEPTH_LIMIT);
+    compiled->match = pcre2_match_data_create_from_pattern(compiled->code, nullptr);
+    return std::shared_ptr<const Pattern>(new Pattern(std::move(compiled)));
+}
+
+bool Pattern::Search(std::u16string_view line) const
+{
+    return pcre2_match(compiled_->code, reinterpret_cast<PCRE2_SPTR>(line.data()), line.size(), 0, 0,
+                       compiled_->match, compiled_->context) >= 0;
+}

@@ -1,0 +1,73 @@
+#include "RunOptions.h"
+
+#include <functional>
+#include <map>
+
+const char* const RUN_USAGE =
+    "Usage: pellmark-run [--device ID] [--timeout 500ms] [--junit FILE] [--log FILE] [--trace FILE]\n"
+    "                    [--fail-fast] SCRIPT...\n"
+    "Runs send/expect scripts against a USB device (or the demo device) and prints TAP.\n"
+    "SCRIPT may be - for standard input.\n\n"
+    "  --device ID     the device to open, over the scripts' device lines (e.g. demo)\n"
+    "  --timeout D     how long expect waits by default: 500ms, 2s\n"
+    "  --junit FILE    also write a JUnit XML file\n"
+    "  --log FILE      append every received line to FILE, with its local time\n"
+    "  --trace FILE    append every USB library call to FILE, with the bytes of each packet\n"
+    "  --fail-fast     stop after the first test that fails\n"
+    "  -h, --help      print this and exit\n"
+    "  -v, --version   print the version and exit\n\n"
+    "Exit status: 0 every test passed, 1 a test failed, 2 bad usage or script, 3 no such device\n"
+    "or it cannot be opened, 4 the device went away or a write failed, 130 interrupted.\n";
+
+std::optional<std::string> ParseRunOptions(const std::vector<std::string>& arguments, RunOptions& options)
+{
+    using Taker = std::function<std::optional<std::string>(const std::string&)>;
+    auto path = [](std::filesystem::path& to) {
+        return Taker([&to](const std::string& value) -> std::optional<std::string> {
+            to = value;
+            return std::nullopt;
+        });
+    };
+    const std::map<std::string, Taker> valued = {
+        {"--device",
+         [&options](const std::string& value) -> std::optional<std::string> {
+             options.device = value;
+             return std::nullopt;
+         }},
+        {"--timeout",
+         [&options](const std::string& value) -> std::optional<std::string> {
+             const auto duration = ParseDuration(value);
+             options.timeout = duration.value_or(options.timeout);
+             return duration ? std::nullopt
+                             : std::optional<std::string>("'" + value + "' is no duration (500ms, 2s)");
+         }},
+        {"--junit", path(options.junit)},
+        {"--log", path(options.log)},
+        {"--trace", path(options.trace)},
+    };
+    const std::map<std::string, bool*> flags = {{"--fail-fast", &options.failFast},
+                                                {"--help", &options.help},
+                                                {"-h", &options.help},
+                                                {"--version", &options.version},
+                                                {"-v", &options.version}};
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const std::string name = argument.substr(0, argument.find('='));
+        if (auto flag = flags.find(argument); flag != flags.end()) {
+            *flag->second = true;
+        } else if (auto taker = valued.find(name); taker != valued.end()) {
+            if (name == argument && i + 1 == arguments.size())
+                return "missing value after '" + name + "'";
+            if (auto problem =
+                    taker->second(name == argument ? arguments[++i] : argument.substr(name.size() + 1)))
+                return problem;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            return "unknown option '" + argument + "'";
+        } else {
+            options.scripts.push_back(argument);
+        }
+    }
+    if (options.scripts.empty() && !options.help && !options.version)
+        return "no script given";
+    return std::nullopt;
+}

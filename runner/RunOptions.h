@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Duration.h"
+
+// What pellmark-run's command line asks for.
+struct RunOptions {
+    std::optional<std::string> device; // over the scripts' device lines
+    Milliseconds timeout{500};
+    std::filesystem::path junit;
+    std::filesystem::path log;
+    std::filesystem::path trace;
+    bool failFast = false;
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> scripts; // "-" is standard input
+};
+
+extern const char* const RUN_USAGE;
+
+// The options, or what is wrong with them.
+std::optional<std::string> ParseRunOptions(const std::vector<std::string>& arguments, RunOptions& options);

@@ -1,0 +1,151 @@
+// pellmark-run: send/expect scripts against a device, without a window.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+
+#include "CodePage.h"
+#include "DeviceLink.h"
+#include "Interrupt.h"
+#include "JUnitFile.h"
+#include "LibraryRouter.h"
+#include "MessageSink.h"
+#include "RunOptions.h"
+#include "ScriptRun.h"
+#include "SessionFiles.h"
+#include "SystemBackends.h"
+#include "Tap.h"
+#include "TextEscape.h"
+#include "TracingLibrary.h"
+
+namespace {
+
+// The device link's messages, as the window would show them, on standard error.
+class ConsoleMessages final : public MessageSink {
+public:
+    void ShowMessage(const std::string& text) override
+    {
+        std::fprintf(stderr, "pellmark-run: %s\n", text.c_str());
+    }
+};
+
+int UsageError(const std::string& problem)
+{
+    std::fprintf(stderr, "pellmark-run: %s\n\n%s", problem.c_str(), RUN_USAGE);
+    return 2;
+}
+
+// The scripts, or what is wrong with the first that is wrong.
+std::variant<std::vector<Script>, std::string> ReadScripts(const std::vector<std::string>& names)
+{
+    std::vector<Script> scripts;
+    for (const std::string& name : names) {
+        std::ifstream file;
+        if (name != "-")
+            file.open(name, std::ios::binary);
+        std::istream& in = name == "-" ? std::cin : file;
+        if (!in)
+            return name + ": cannot be read";
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        auto parsed = ParseScript(name == "-" ? "(standard input)" : name, text);
+        if (auto* problem = std::get_if<std::string>(&parsed))
+            return *problem;
+        scripts.push_back(std::move(std::get<Script>(parsed)));
+    }
+    return scripts;
+}
+
+// The one device the command line or the scripts name, or what is wrong.
+std::variant<std::u16string, std::string> DeviceOf(const RunOptions& options,
+                                                   const std::vector<Script>& scripts)
+{
+    if (options.device)
+        return FromUtf8(*options.device).value_or(u"");
+    std::optional<std::u16string> device;
+    for (const Script& script : scripts)
+        for (const Step& step : script.setUp)
+            if (step.kind == Step::Kind::Device) {
+                if (device && *device != step.argument)
+                    return script.name + ":" + std::to_string(step.line) +
+                           ": another device than the other scripts'";
+                device = step.argument;
+            }
+    if (!device)
+        return std::string("no device: give --device ID or a device line");
+    return *device;
+}
+
+int ExitStatus(RunEnd end, bool anyFailed)
+{
+    switch (end) {
+    case RunEnd::Interrupted:
+        return 130;
+    case RunEnd::DeviceGone:
+    case RunEnd::WriteFailed:
+        return 4;
+    case RunEnd::Completed:
+        break;
+    }
+    return anyFailed ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    RunOptions options;
+    if (auto problem = ParseRunOptions(std::vector<std::string>(argv, argv + argc), options))
+        return UsageError(*problem);
+    if (options.help || options.version) {
+        std::fputs(options.help ? RUN_USAGE : "pellmark-run " PELLMARK_VERSION "\n", stdout);
+        return 0;
+    }
+    auto read = ReadScripts(options.scripts);
+    if (auto* problem = std::get_if<std::string>(&read)) {
+        std::fprintf(stderr, "%s\n", problem->c_str());
+        return 2;
+    }
+    const std::vector<Script>& scripts = std::get<std::vector<Script>>(read);
+    const auto device = DeviceOf(options, scripts);
+    if (auto* problem = std::get_if<std::string>(&device))
+        return UsageError(*problem);
+    std::unique_ptr<JUnitFile> junit;
+    if (!options.junit.empty() && !(junit = std::make_unique<JUnitFile>(options.junit))->IsOpen())
+        return UsageError("the JUnit file " + options.junit.string() + " cannot be written");
+
+    ConsoleMessages messages;
+    SessionFiles files(options.log, options.trace, messages);
+    LibraryRouter router;
+    AddSystemBackends(router, messages);
+    std::unique_ptr<TracingLibrary> tracer =
+        files.Trace() ? std::make_unique<TracingLibrary>(router, *files.Trace()) : nullptr;
+    DeviceLink link(tracer ? static_cast<UsbLibrary&>(*tracer) : router, messages);
+    const std::atomic<bool>& interrupted = WatchForInterrupt();
+
+    link.State.DeviceId = EncodeCodePage(std::get<std::u16string>(device));
+    link.OpenPipes();
+    if (!link.State.PipesOpen)
+        return 3;
+    int plan = 0;
+    for (const Script& script : scripts)
+        plan += static_cast<int>(script.tests.size());
+    Tap tap(stdout, plan);
+    bool anyFailed = false;
+    ScriptRun run(link, files, interrupted);
+    run.timeout = options.timeout;
+    run.failFast = options.failFast;
+    run.reported = [&](const TestReport& report) {
+        tap.Write(report);
+        if (junit)
+            junit->Add(report);
+        anyFailed = anyFailed || !report.passed;
+        files.ReportProblems();
+    };
+    const RunEnd end = run.Run(scripts);
+    link.ClosePipes();
+    if (junit && !junit->Write())
+        messages.ShowMessage("writing the JUnit file " + options.junit.string() + " failed");
+    return ExitStatus(end, anyFailed);
+}

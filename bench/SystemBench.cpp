@@ -122,7 +122,7 @@ std::map<std::string, double> MeasureRunningProgram(double seconds)
     for (const char* trace : {"", "_traced"}) {
         SessionOptions options;
         if (*trace)
-            options.tracePath = folder.filePath(QStringLiteral("stream.trace"));
+            options.tracePath = folder.filePath(QStringLiteral("stream.trace")).toStdString();
         DemoProgram streaming(options);
         streaming.Open();
         streaming.Send(QStringLiteral("COUNT 1000000000"));

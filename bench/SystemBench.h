@@ -13,6 +13,11 @@ std::map<std::string, double> MeasureRunningProgram(double seconds);
 // program, "startup_bare_ms" for a bare Qt window of the same size.
 std::map<std::string, double> MeasureStartup(const char* self, int starts);
 
+// pellmark-run's engine on the demo device: "runner_lines_per_s" reading a
+// COUNT 100000 to its end, "runner_expect_ms" the median from a send to its
+// answer (RunnerBench.cpp).
+std::map<std::string, double> MeasureRunner();
+
 // In a process started by MeasureStartup: shows the window ("program" or
 // "bare"), and prints the monotonic clock in nanoseconds at its first paint.
 int RunStartupProbe(const char* what);

@@ -74,6 +74,7 @@ TEST(Runner, ScriptsReachEveryStepAndEveryExitStatus)
     run = RunScript(folder, "test x\nsend A\n", {"--device", "vid_1234&pid_5678"});
     EXPECT_EQ(run.status, 3);
     EXPECT_TRUE(run.err.contains("Peripheral device is not connected"));
+    EXPECT_TRUE(ValidXml(folder.filePath("t.xml")));
 
     // The device leaves after RESET: the next send ends the run.
     run = RunScript(folder,

@@ -39,15 +39,14 @@ RunEnd ScriptRun::Run(const std::vector<Script>& scripts)
         TestReport setUp;
         setUp.script = script.name;
         nevers_.clear();
-        const bool setUpPassed =
-            end_ == RunEnd::Completed && (!failFast || !anyFailed_) && RunSteps(script.setUp, setUp);
+        const bool setUpPassed = !Stopped() && RunSteps(script.setUp, setUp);
         for (const TestCase& test : script.tests) {
             const Clock::time_point started = Clock::now();
             TestReport report;
             report.script = script.name;
             report.name = test.name;
             report.line = test.line;
-            if (end_ != RunEnd::Completed || (failFast && anyFailed_)) {
+            if (Stopped()) {
                 report.passed = false;
                 report.reason = "not run: " + EndReason(end_);
             } else if (!setUpPassed) {

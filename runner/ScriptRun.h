@@ -49,6 +49,7 @@ public:
     std::function<void(const TestReport&)> reported;
 
     RunEnd Run(const std::vector<Script>& scripts);
+    bool AnyFailed() const { return anyFailed_; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -61,6 +62,8 @@ private:
     bool Receive(Clock::time_point deadline, bool untilDeadline, TestReport& report);
     void Take(std::u16string_view line, TestReport& report);
     void Report(TestReport report, Clock::time_point started);
+    // The run has ended, or --fail-fast stops it after a failed test.
+    bool Stopped() const { return end_ != RunEnd::Completed || (failFast && anyFailed_); }
 
     DeviceLink& link_;
     SessionFiles& files_;

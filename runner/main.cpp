@@ -4,7 +4,6 @@
 #include <iostream>
 #include <iterator>
 #include <memory>
-#include <sstream>
 
 #include "CodePage.h"
 #include "DeviceLink.h"
@@ -135,7 +134,6 @@ int main(int argc, char* argv[])
     for (const Script& script : scripts)
         plan += static_cast<int>(script.tests.size());
     Tap tap(stdout, plan);
-    bool anyFailed = false;
     ScriptRun run(link, files, interrupted);
     run.timeout = options.timeout;
     run.failFast = options.failFast;
@@ -143,12 +141,11 @@ int main(int argc, char* argv[])
         tap.Write(report);
         if (junit)
             junit->Add(report);
-        anyFailed = anyFailed || !report.passed;
         files.ReportProblems();
     };
     const RunEnd end = run.Run(scripts);
     link.ClosePipes();
     if (junit && !junit->Write())
         messages.ShowMessage("writing the JUnit file " + options.junit.string() + " failed");
-    return ExitStatus(end, anyFailed);
+    return ExitStatus(end, run.AnyFailed());
 }

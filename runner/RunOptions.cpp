@@ -22,7 +22,7 @@ const char* const RUN_USAGE =
 std::optional<std::string> ParseRunOptions(const std::vector<std::string>& arguments, RunOptions& options)
 {
     using Taker = std::function<std::optional<std::string>(const std::string&)>;
-    auto path = [](std::filesystem::path& to) {
+    auto file = [](std::string& to) {
         return Taker([&to](const std::string& value) -> std::optional<std::string> {
             to = value;
             return std::nullopt;
@@ -41,9 +41,9 @@ std::optional<std::string> ParseRunOptions(const std::vector<std::string>& argum
              return duration ? std::nullopt
                              : std::optional<std::string>("'" + value + "' is no duration (500ms, 2s)");
          }},
-        {"--junit", path(options.junit)},
-        {"--log", path(options.log)},
-        {"--trace", path(options.trace)},
+        {"--junit", file(options.junit)},
+        {"--log", file(options.log)},
+        {"--trace", file(options.trace)},
     };
     const std::map<std::string, bool*> flags = {{"--fail-fast", &options.failFast},
                                                 {"--help", &options.help},

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,9 +10,9 @@
 struct RunOptions {
     std::optional<std::string> device; // over the scripts' device lines
     Milliseconds timeout{500};
-    std::filesystem::path junit;
-    std::filesystem::path log;
-    std::filesystem::path trace;
+    std::string junit; // files as the arguments name them; empty: none
+    std::string log;
+    std::string trace;
     bool failFast = false;
     bool help = false;
     bool version = false;

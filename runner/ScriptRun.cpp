@@ -152,8 +152,9 @@ bool ScriptRun::Receive(Clock::time_point deadline, bool untilDeadline, TestRepo
                 end_ = RunEnd::DeviceGone;
                 return false;
             }
-            // A read that fails at once must not spin.
-            if (link_.LastReadError != ErrorCode::Timeout && Clock::now() - now < Milliseconds(1))
+            // A read that comes back empty at once must not spin, whatever it
+            // reports: some libraries give up on a time-out without waiting.
+            if (Clock::now() - now < Milliseconds(1))
                 Sleep(1);
             continue;
         }

@@ -12,6 +12,7 @@
 #include "LibraryRouter.h"
 #include "MessageSink.h"
 #include "RunOptions.h"
+#include "RunPlatform.h"
 #include "ScriptRun.h"
 #include "SessionFiles.h"
 #include "SystemBackends.h"
@@ -43,7 +44,7 @@ std::variant<std::vector<Script>, std::string> ReadScripts(const std::vector<std
     for (const std::string& name : names) {
         std::ifstream file;
         if (name != "-")
-            file.open(name, std::ios::binary);
+            file.open(PathOfArgument(name), std::ios::binary);
         std::istream& in = name == "-" ? std::cin : file;
         if (!in)
             return name + ": cannot be read";
@@ -94,8 +95,9 @@ int ExitStatus(RunEnd end, bool anyFailed)
 
 int main(int argc, char* argv[])
 {
+    UseStandardStreamsAsBytes();
     RunOptions options;
-    if (auto problem = ParseRunOptions(std::vector<std::string>(argv, argv + argc), options))
+    if (auto problem = ParseRunOptions(RunArguments(argc, argv), options))
         return UsageError(*problem);
     if (options.help || options.version) {
         std::fputs(options.help ? RUN_USAGE : "pellmark-run " PELLMARK_VERSION "\n", stdout);
@@ -111,11 +113,12 @@ int main(int argc, char* argv[])
     if (auto* problem = std::get_if<std::string>(&device))
         return UsageError(*problem);
     std::unique_ptr<JUnitFile> junit;
-    if (!options.junit.empty() && !(junit = std::make_unique<JUnitFile>(options.junit))->IsOpen())
-        return UsageError("the JUnit file " + options.junit.string() + " cannot be written");
+    if (!options.junit.empty() &&
+        !(junit = std::make_unique<JUnitFile>(PathOfArgument(options.junit)))->IsOpen())
+        return UsageError("the JUnit file " + options.junit + " cannot be written");
 
     ConsoleMessages messages;
-    SessionFiles files(options.log, options.trace, messages);
+    SessionFiles files(PathOfArgument(options.log), PathOfArgument(options.trace), messages);
     LibraryRouter router;
     AddSystemBackends(router, messages);
     std::unique_ptr<TracingLibrary> tracer =
@@ -146,6 +149,6 @@ int main(int argc, char* argv[])
     const RunEnd end = run.Run(scripts);
     link.ClosePipes();
     if (junit && !junit->Write())
-        messages.ShowMessage("writing the JUnit file " + options.junit.string() + " failed");
+        messages.ShowMessage("writing the JUnit file " + options.junit + " failed");
     return ExitStatus(end, run.AnyFailed());
 }

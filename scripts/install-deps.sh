@@ -13,7 +13,7 @@ case "${1:-}" in
   --bench) packages+=(libbenchmark-dev xvfb xauth) ;;
   --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   --screenshot) packages+=(xvfb xauth xdotool imagemagick) ;;
-  --windows) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest locales) ;;
+  --windows) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest locales libxml2-utils) ;;
 esac
 
 missing=()

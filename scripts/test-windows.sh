@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, cross-builds the device link and its tests for
-# 64-bit Windows with mingw-w64, and runs them under Wine: once with the ANSI
-# code page 932 (Japanese locale), once with 1252.
+# Installs what is missing (with PCRE2 and pugixml built for Windows),
+# cross-builds the device link, pellmark-run and their tests for 64-bit
+# Windows with mingw-w64, and runs them under Wine: the device link's once
+# with the ANSI code page 932 (Japanese locale), once with 1252.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh --windows
+scripts/windows-libraries.sh
 # Wine's ANSI code page is 932 only where the Japanese locale exists.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
   sudo=()

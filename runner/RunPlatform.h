@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// What differs between platforms in how the runner meets its caller; one
+// file per platform.
+
+// The arguments as UTF-8 (on Windows from the wide command line: argv holds
+// them in the ANSI code page, which may not hold what the user typed);
+// elsewhere argv's bytes as they are.
+std::vector<std::string> RunArguments(int argc, char* argv[]);
+
+// The file an argument names, through the wide API on Windows.
+std::filesystem::path PathOfArgument(const std::string& argument);
+
+// Standard input and output carry bytes as they are (no CR added, no end at
+// Ctrl-Z on Windows), and the console shows UTF-8.
+void UseStandardStreamsAsBytes();

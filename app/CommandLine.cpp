@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "Arguments.h"
+#include "AttachedDevice.h"
 
 namespace {
 
@@ -72,7 +73,13 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("trace"),
         QStringLiteral("Append every USB library call to FILE, with the bytes of each packet."),
         QStringLiteral("FILE"));
-    for (const QCommandLineOption& option : {help, version, device, open, log, trace})
+    const QCommandLineOption list(
+        QStringLiteral("list"), QStringLiteral("Print the devices Pellmark could talk to, and whether each can be "
+                                               "opened, and exit."));
+    const QCommandLineOption reopen(
+        QStringLiteral("reopen"),
+        QStringLiteral("Reopen the device when it returns after leaving (a reset or a new firmware)."));
+    for (const QCommandLineOption& option : {help, version, device, open, log, trace, list, reopen})
         parser.addOption(option);
     AddQtOptions(parser);
 
@@ -92,7 +99,9 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         return stop(0, helpText);
     if (parser.isSet(version))
         return stop(0, QStringLiteral("pellmark " PELLMARK_VERSION "\n"));
+    if (parser.isSet(list))
+        return stop(0, QString::fromStdString(AttachedDevicesText()));
     result.session = {parser.value(device), parser.isSet(open), PathOfArgument(parser.value(log)),
-                      PathOfArgument(parser.value(trace))};
+                      PathOfArgument(parser.value(trace)), parser.isSet(reopen)};
     return result;
 }

@@ -10,6 +10,7 @@ struct SessionOptions {
     bool open = false;               // press Open once the window is shown
     std::filesystem::path logPath;   // received lines, with their times
     std::filesystem::path tracePath; // every library call, with its bytes
+    bool reopen = false;             // follow the device when it leaves and returns
 };
 
 // What the command line asks for.

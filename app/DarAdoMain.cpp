@@ -16,6 +16,7 @@ int Main(const SessionOptions& options)
     // Told once, at start, rather than as a false reason on every line sent.
     if (auto missing = MissingConverter())
         program.messages.ShowMessage(*missing);
+    program.follower.Toggle.setChecked(options.reopen);
     if (options.open)
         QTimer::singleShot(0, program.window.cmdPrepare, &QPushButton::click);
     program.loop.Run();

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "CommandLine.h"
+#include "DeviceFollower.h"
 #include "DeviceLink.h"
 #include "FrmCom3.h"
 #include "LibraryRouter.h"
@@ -13,7 +14,8 @@
 
 // Everything one run holds, put together as the program runs it: the USB
 // library (demo device and libusb) and its trace, the device link, the window,
-// the loop and the files the session writes.
+// the loop, the files the session writes and what follows a device that
+// leaves and returns.
 struct Program {
     explicit Program(const SessionOptions& options = {});
 
@@ -24,4 +26,5 @@ struct Program {
     DeviceLink link{tracer ? static_cast<UsbLibrary&>(*tracer) : library, messages};
     FrmCom3 window{link};
     ReceiveLoop loop{window, link, &files};
+    DeviceFollower follower{window, link, library, loop.Lines, &files};
 };

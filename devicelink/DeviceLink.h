@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +39,8 @@ public:
     // Opens the write and the read pipe of State.DeviceId; tells the user
     // when there is no such device or a pipe does not open.
     void OpenPipes();
+    // The same without telling anyone: what went wrong, or nothing once open.
+    std::optional<std::string> OpenPipesQuietly();
     // Closes whatever is open; never tells anything.
     void ClosePipes();
     // After a failed write: an invalid handle closes the pipes silently, any
@@ -57,6 +61,10 @@ public:
     // The library's code for the last read that failed, 0 after one that
     // worked: ErrorCode::DeviceNotConnected once the device has gone.
     std::uint32_t LastReadError = 0;
+    // Set by whoever follows a device that leaves and returns: a read or a
+    // write that fails because the device has gone calls it instead of
+    // telling the user. Unset, such a failure is handled as it always was.
+    std::function<void()> Departed;
 
 private:
     UsbLibrary& library_;
@@ -65,4 +73,5 @@ private:
     std::array<std::uint8_t, BUFFER_SIZE> ReceiveBuffer{};
     std::int32_t ReceivedLength = 0;
     CodePageDecoder decoder_;
+    bool departed_ = false; // the last write failed because the device left, and Departed was told
 };

@@ -87,3 +87,35 @@ std::uint32_t LibraryRouter::GetLastError()
 {
     return lastError_.code;
 }
+
+std::vector<AttachedDevice> LibraryRouter::Attached()
+{
+    std::vector<AttachedDevice> all;
+    for (const auto& backend : backends_)
+        for (AttachedDevice& device : backend->Attached())
+            all.push_back(std::move(device));
+    return all;
+}
+
+std::vector<int> LibraryRouter::WakeDescriptors()
+{
+    std::vector<int> all;
+    for (const auto& backend : backends_)
+        for (int descriptor : backend->WakeDescriptors())
+            all.push_back(descriptor);
+    return all;
+}
+
+void LibraryRouter::HandleWakeUps()
+{
+    for (const auto& backend : backends_)
+        backend->HandleWakeUps();
+}
+
+std::uint64_t LibraryRouter::Changes() const
+{
+    std::uint64_t changes = 0;
+    for (const auto& backend : backends_)
+        changes += backend->Changes();
+    return changes;
+}

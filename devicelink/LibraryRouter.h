@@ -23,6 +23,12 @@ public:
     std::int32_t MPUSBClose(PipeHandle pipe) override;
     std::uint32_t GetLastError() override;
 
+    // What the backends tell of attached devices, together (UsbBackend).
+    std::vector<AttachedDevice> Attached();
+    std::vector<int> WakeDescriptors();
+    void HandleWakeUps();
+    std::uint64_t Changes() const;
+
 private:
     struct Route {
         UsbBackend* backend;

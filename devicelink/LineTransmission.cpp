@@ -23,7 +23,8 @@ bool DeviceLink::SendLine(std::u16string_view line)
         SendBuffer[length] = '\r';
 
     if (SendPacket(SendBuffer.data(), PACKET_SIZE, WRITE_TIMEOUT_MS) != 1) {
-        messages_.ShowMessage("Failed to send data");
+        if (!departed_) // a device that is followed as it leaves is no failure to tell
+            messages_.ShowMessage("Failed to send data");
         return false;
     }
     return true;
@@ -34,6 +35,7 @@ std::int32_t DeviceLink::SendPacket(const std::uint8_t* buffer, std::int32_t len
     if (State.OutPipe == INVALID_PIPE || State.InPipe == INVALID_PIPE)
         return 0;
     std::int32_t sentLength = 0;
+    departed_ = false;
     if (library_.MPUSBWrite(State.OutPipe, buffer, length, &sentLength, timeoutMs) == 1)
         return 1;
     ReportLastError();

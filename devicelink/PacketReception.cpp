@@ -10,6 +10,8 @@ std::u16string DeviceLink::ReceiveLine(std::int32_t timeoutMs)
     if (library_.MPUSBRead(State.InPipe, ReceiveBuffer.data(), BUFFER_SIZE, &ReceivedLength, timeoutMs) ==
         0) {
         LastReadError = library_.GetLastError();
+        if (LastReadError == ErrorCode::DeviceNotConnected && Departed)
+            Departed();
         return {};
     }
     LastReadError = 0;

@@ -14,25 +14,30 @@ std::string NumberText(std::int32_t value)
 
 void DeviceLink::OpenPipes()
 {
+    if (std::optional<std::string> problem = OpenPipesQuietly())
+        messages_.ShowMessage(*problem);
+}
+
+std::optional<std::string> DeviceLink::OpenPipesQuietly()
+{
     State.PipesOpen = false;
     decoder_.Reset(); // half a character from an earlier session is no use now
 
-    if (library_.MPUSBGetDeviceCount(State.DeviceId) < 1) {
-        messages_.ShowMessage("Peripheral device is not connected");
-        return;
-    }
+    if (library_.MPUSBGetDeviceCount(State.DeviceId) < 1)
+        return "Peripheral device is not connected";
     // The read pipe is opened even when the write pipe failed, so the message
     // can name both.
     State.OutPipe = library_.MPUSBOpen(0, State.DeviceId, ENDPOINT, DIRECTION_WRITE, 0);
     State.InPipe = library_.MPUSBOpen(0, State.DeviceId, ENDPOINT, DIRECTION_READ, 0);
     if (State.OutPipe != INVALID_PIPE && State.InPipe != INVALID_PIPE) {
         State.PipesOpen = true;
-        return;
+        return std::nullopt;
     }
-    messages_.ShowMessage(NumberText(State.OutPipe) + " " + NumberText(State.InPipe) +
-                          " When open pipes, error occurs");
+    std::string problem =
+        NumberText(State.OutPipe) + " " + NumberText(State.InPipe) + " When open pipes, error occurs";
     // The pipe that did open is not leaked.
     ClosePipes();
+    return problem;
 }
 
 void DeviceLink::ClosePipes()
@@ -52,6 +57,11 @@ void DeviceLink::ReportLastError()
 {
     // The code is read once, so the message shows the code that was tested.
     const std::uint32_t error = library_.GetLastError();
+    if (error == ErrorCode::DeviceNotConnected && Departed) {
+        departed_ = true;
+        Departed();
+        return;
+    }
     if (error == ErrorCode::InvalidHandle) {
         ClosePipes();
         return;

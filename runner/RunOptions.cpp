@@ -5,7 +5,8 @@
 
 const char* const RUN_USAGE =
     "Usage: pellmark-run [--device ID] [--timeout 500ms] [--junit FILE] [--log FILE] [--trace FILE]\n"
-    "                    [--fail-fast] SCRIPT...\n"
+    "                    [--wait-device 10s] [--fail-fast] SCRIPT...\n"
+    "       pellmark-run --list\n"
     "Runs send/expect scripts against a USB device (or the demo device) and prints TAP.\n"
     "SCRIPT may be - for standard input.\n\n"
     "  --device ID     the device to open, over the scripts' device lines (e.g. demo)\n"
@@ -13,7 +14,9 @@ const char* const RUN_USAGE =
     "  --junit FILE    also write a JUnit XML file\n"
     "  --log FILE      append every received line to FILE, with its local time\n"
     "  --trace FILE    append every USB library call to FILE, with the bytes of each packet\n"
+    "  --wait-device D wait up to D for the device to appear before the first step\n"
     "  --fail-fast     stop after the first test that fails\n"
+    "  --list          print the devices it could talk to, and whether each can be opened\n"
     "  -h, --help      print this and exit\n"
     "  -v, --version   print the version and exit\n\n"
     "Exit status: 0 every test passed, 1 a test failed, 2 bad usage or script, 3 no such device\n"
@@ -41,11 +44,18 @@ std::optional<std::string> ParseRunOptions(const std::vector<std::string>& argum
              return duration ? std::nullopt
                              : std::optional<std::string>("'" + value + "' is no duration (500ms, 2s)");
          }},
+        {"--wait-device",
+         [&options](const std::string& value) -> std::optional<std::string> {
+             options.waitDevice = ParseDuration(value);
+             return options.waitDevice ? std::nullopt
+                                       : std::optional<std::string>("'" + value + "' is no duration (500ms, 2s)");
+         }},
         {"--junit", file(options.junit)},
         {"--log", file(options.log)},
         {"--trace", file(options.trace)},
     };
     const std::map<std::string, bool*> flags = {{"--fail-fast", &options.failFast},
+                                                {"--list", &options.list},
                                                 {"--help", &options.help},
                                                 {"-h", &options.help},
                                                 {"--version", &options.version},
@@ -67,7 +77,7 @@ std::optional<std::string> ParseRunOptions(const std::vector<std::string>& argum
             options.scripts.push_back(argument);
         }
     }
-    if (options.scripts.empty() && !options.help && !options.version)
+    if (options.scripts.empty() && !options.help && !options.version && !options.list)
         return "no script given";
     return std::nullopt;
 }

@@ -13,7 +13,9 @@ struct RunOptions {
     std::string junit; // files as the arguments name them; empty: none
     std::string log;
     std::string trace;
+    std::optional<Milliseconds> waitDevice; // for the device to appear before the first step
     bool failFast = false;
+    bool list = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> scripts; // "-" is standard input

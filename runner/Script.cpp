@@ -97,8 +97,14 @@ std::optional<std::string> Parser::Take(int line, std::string_view text)
             return "never takes a regular expression: never /ERR/";
         if (auto problem = TakeExpect(step, rest))
             return problem;
+    } else if (word == "reopen") {
+        step.kind = Step::Kind::Reopen;
+        step.duration = REOPEN_WAIT;
+        if (!rest.empty() && (rest.substr(0, 7) != "within " || !(step.duration = ParseDuration(rest.substr(7)))))
+            return "reopen takes nothing or a wait: reopen within 8s";
     } else {
-        return "'" + std::string(word) + "' is no step (device, timeout, test, send, expect, never, wait)";
+        return "'" + std::string(word) +
+               "' is no step (device, timeout, test, send, expect, never, wait, reopen)";
     }
     Steps().push_back(std::move(step));
     return std::nullopt;

@@ -9,15 +9,18 @@
 #include "Duration.h"
 #include "Pattern.h"
 
+// How long a reopen step waits for the device to leave and return, unless it says.
+constexpr Milliseconds REOPEN_WAIT{8000};
+
 // One step of a script, a line of its text.
 struct Step {
-    enum class Kind { Device, Timeout, Send, Expect, Never, Wait };
+    enum class Kind { Device, Timeout, Send, Expect, Never, Wait, Reopen };
     Kind kind;
     int line;
     std::string text;                       // the step as written
     std::u16string argument;                // the device, the line to send or to expect
     std::shared_ptr<const Pattern> pattern; // expect /…/ and never /…/
-    std::optional<Milliseconds> duration;   // timeout, wait, expect … within
+    std::optional<Milliseconds> duration;   // timeout, wait, expect … within, reopen within
 };
 
 struct TestCase {

@@ -10,6 +10,8 @@
 namespace {
 
 constexpr std::int32_t READ_TIMEOUT_MS = 10;
+// How often a device that left is looked for.
+constexpr std::uint32_t REOPEN_CHECK_MS = 50;
 
 std::string EndReason(RunEnd end)
 {
@@ -75,7 +77,10 @@ void ScriptRun::Report(TestReport report, Clock::time_point started)
 
 bool ScriptRun::RunSteps(const std::vector<Step>& steps, TestReport& report)
 {
-    for (const Step& step : steps) {
+    for (auto it = steps.begin(); it != steps.end(); ++it) {
+        const Step& step = *it;
+        // A device that leaves before a reopen step is awaited, not the run's end.
+        reopenAhead_ = std::any_of(it, steps.end(), [](const Step& s) { return s.kind == Step::Kind::Reopen; });
         bool passed = true;
         switch (step.kind) {
         case Step::Kind::Device:
@@ -97,6 +102,9 @@ bool ScriptRun::RunSteps(const std::vector<Step>& steps, TestReport& report)
             break;
         case Step::Kind::Wait:
             passed = Receive(Clock::now() + *step.duration, true, report);
+            break;
+        case Step::Kind::Reopen:
+            passed = Reopen(step, report);
             break;
         }
         if (interrupted_)
@@ -145,9 +153,18 @@ bool ScriptRun::Receive(Clock::time_point deadline, bool untilDeadline, TestRepo
         if (now >= deadline || (!untilDeadline && waiting_.size() > before))
             break;
         const auto left = std::chrono::duration_cast<Milliseconds>(deadline - now).count();
+        if (left_) { // nothing to read until the device is back
+            Sleep(static_cast<std::uint32_t>(std::clamp<long long>(left, 1, READ_TIMEOUT_MS)));
+            continue;
+        }
         const std::u16string text =
             link_.ReceiveLine(static_cast<std::int32_t>(std::clamp<long long>(left, 1, READ_TIMEOUT_MS)));
         if (text.empty()) {
+            if (link_.LastReadError == ErrorCode::DeviceNotConnected && reopenAhead_) {
+                left_ = true;
+                link_.ClosePipes();
+                continue;
+            }
             if (link_.LastReadError == ErrorCode::DeviceNotConnected) {
                 end_ = RunEnd::DeviceGone;
                 return false;
@@ -163,6 +180,29 @@ bool ScriptRun::Receive(Clock::time_point deadline, bool untilDeadline, TestRepo
     if (interrupted_)
         end_ = RunEnd::Interrupted;
     return report.passed && end_ == RunEnd::Completed;
+}
+
+bool ScriptRun::Reopen(const Step& step, TestReport& report)
+{
+    const Clock::time_point deadline = Clock::now() + *step.duration;
+    // Reading goes on until a read finds the device gone: the pipes opened
+    // before it left stay dead even when it has already returned.
+    while (!left_ && Clock::now() < deadline && !interrupted_ && report.passed)
+        Receive(deadline, false, report);
+    while (left_ && Clock::now() < deadline && !interrupted_) {
+        if (!link_.OpenPipesQuietly()) {
+            left_ = false;
+            lines_.Discard(); // what arrived of a line before it left is no use
+            report.transcript.push_back("(the device left and returned; reopened)");
+            return true;
+        }
+        Sleep(REOPEN_CHECK_MS);
+    }
+    if (!interrupted_ && report.passed) {
+        end_ = RunEnd::DeviceGone;
+        report.reason = "the device did not leave and return within " + std::to_string(step.duration->count()) + "ms";
+    }
+    return false;
 }
 
 void ScriptRun::Take(std::u16string_view line, TestReport& report)

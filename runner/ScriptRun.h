@@ -61,6 +61,8 @@ private:
     // untilDeadline); false once the run has to end or a never step failed.
     bool Receive(Clock::time_point deadline, bool untilDeadline, TestReport& report);
     void Take(std::u16string_view line, TestReport& report);
+    // Waits for the device to leave (if it has not yet) and return, and opens it again.
+    bool Reopen(const Step& step, TestReport& report);
     void Report(TestReport report, Clock::time_point started);
     // The run has ended, or --fail-fast stops it after a failed test.
     bool Stopped() const { return end_ != RunEnd::Completed || (failFast && anyFailed_); }
@@ -73,4 +75,6 @@ private:
     std::vector<const Step*> nevers_;
     RunEnd end_ = RunEnd::Completed;
     bool anyFailed_ = false;
+    bool reopenAhead_ = false; // a reopen step follows in this test
+    bool left_ = false;        // the device left; its pipes are closed until it is reopened
 };

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <memory>
 
+#include "AttachedDevice.h"
 #include "CodePage.h"
 #include "DeviceLink.h"
 #include "Interrupt.h"
@@ -15,6 +16,7 @@
 #include "RunPlatform.h"
 #include "ScriptRun.h"
 #include "SessionFiles.h"
+#include "Sleep.h"
 #include "SystemBackends.h"
 #include "Tap.h"
 #include "TextEscape.h"
@@ -77,6 +79,14 @@ std::variant<std::u16string, std::string> DeviceOf(const RunOptions& options,
     return *device;
 }
 
+void WaitForDevice(UsbLibrary& library, const std::string& deviceId, Milliseconds wait,
+                   const std::atomic<bool>& interrupted)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (library.MPUSBGetDeviceCount(deviceId) < 1 && std::chrono::steady_clock::now() < deadline && !interrupted)
+        Sleep(50);
+}
+
 int ExitStatus(RunEnd end, bool anyFailed)
 {
     switch (end) {
@@ -103,6 +113,10 @@ int main(int argc, char* argv[])
         std::fputs(options.help ? RUN_USAGE : "pellmark-run " PELLMARK_VERSION "\n", stdout);
         return 0;
     }
+    if (options.list) {
+        std::fputs(AttachedDevicesText().c_str(), stdout);
+        return 0;
+    }
     auto read = ReadScripts(options.scripts);
     if (auto* problem = std::get_if<std::string>(&read)) {
         std::fprintf(stderr, "%s\n", problem->c_str());
@@ -127,6 +141,8 @@ int main(int argc, char* argv[])
     const std::atomic<bool>& interrupted = WatchForInterrupt();
 
     link.State.DeviceId = EncodeCodePage(std::get<std::u16string>(device));
+    if (options.waitDevice)
+        WaitForDevice(router, link.State.DeviceId, *options.waitDevice, interrupted);
     link.OpenPipes();
     if (!link.State.PipesOpen) {
         if (junit)

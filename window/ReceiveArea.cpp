@@ -175,6 +175,10 @@ QMenu* ReceiveArea::CreateContextMenu()
     menu->addSeparator();
     menu->addAction(QStringLiteral("C&lear"), this, &ReceiveArea::Clear);
     menu->addAction(QStringLiteral("&Save As…"), this, &ReceiveArea::SaveAs);
+    if (!menuActions_.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(menuActions_);
+    }
     return menu;
 }
 

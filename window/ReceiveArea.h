@@ -37,8 +37,10 @@ public:
     // Writes the text as UTF-8 to a temporary file renamed into place; empty
     // when it worked, else what went wrong.
     QString SaveTo(const QString& path);
-    // Copy, Select All, Clear and Save As; the caller owns the menu.
+    // Copy, Select All, Clear and Save As, then the added actions; the
+    // caller owns the menu.
     QMenu* CreateContextMenu();
+    void AddMenuAction(QAction* action) { menuActions_.push_back(action); }
 
 signals:
     void GotFocus();
@@ -56,6 +58,7 @@ private:
     // so that the wheel catches up with lines that keep arriving.
     void CatchUp(int action);
 
+    QList<QAction*> menuActions_;
     QString waiting_; // lines with their line breaks
     int waitingLines_ = 0;
     QTimer frame_;

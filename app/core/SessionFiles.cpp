@@ -26,6 +26,12 @@ void SessionFiles::LogLine(std::u16string_view line)
         log_->Line(LocalTimeText(std::chrono::system_clock::now()), Utf8(line));
 }
 
+void SessionFiles::LogMark(std::string_view kind, std::u16string_view text)
+{
+    if (log_)
+        log_->Mark(LocalTimeText(std::chrono::system_clock::now()), kind, EscapedText(text));
+}
+
 void SessionFiles::ReportProblems()
 {
     for (AppendFile* file : {log_.get(), trace_.get()})

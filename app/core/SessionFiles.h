@@ -22,6 +22,8 @@ public:
 
     // Appends a received line, after its local time to the millisecond.
     void LogLine(std::u16string_view line);
+    // Appends what is not a received line: its time, a kind word and the text escaped.
+    void LogMark(std::string_view kind, std::u16string_view text);
     // Where the trace goes; null without one.
     AppendFile* Trace() const { return trace_.get(); }
     // Shows the problems not told yet.

@@ -103,6 +103,14 @@ std::int32_t DemoDevice::MPUSBClose(PipeHandle pipe)
     return 1;
 }
 
+std::vector<AttachedDevice> DemoDevice::Attached()
+{
+    ReturnWhenDue();
+    if (!plugged_)
+        return {};
+    return {AttachedDevice{"demo", "Pellmark", "Demo device", "", "", ""}};
+}
+
 void DemoDevice::Unplug()
 {
     plugged_ = false;

@@ -26,6 +26,7 @@ public:
                            std::int32_t* receivedLength, std::int32_t timeoutMs) override;
     std::int32_t MPUSBClose(PipeHandle pipe) override;
     std::uint32_t GetLastError() override { return lastError_.code; }
+    std::vector<AttachedDevice> Attached() override;
 
     // Controls for tests.
     void InjectPacket(DemoFirmware::Packet packet) { firmware_.Queue(std::move(packet)); }

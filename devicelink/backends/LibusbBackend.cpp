@@ -1,6 +1,7 @@
 #include "LibusbBackend.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <libusb.h>
 #include <optional>
 #include <vector>
@@ -126,9 +127,94 @@ LibusbBackend::~LibusbBackend()
 libusb_context* LibusbBackend::Context()
 {
     // Started on first use; a libusb that cannot start means no devices.
-    if (!context_ && !contextFailed_)
+    if (!context_ && !contextFailed_) {
         contextFailed_ = libusb_init(&context_) != 0;
+        if (!contextFailed_ && libusb_has_capability(LIBUSB_CAP_HAS_HOTPLUG))
+            libusb_hotplug_register_callback(
+                context_,
+                static_cast<libusb_hotplug_event>(LIBUSB_HOTPLUG_EVENT_DEVICE_ARRIVED |
+                                                  LIBUSB_HOTPLUG_EVENT_DEVICE_LEFT),
+                0, LIBUSB_HOTPLUG_MATCH_ANY, LIBUSB_HOTPLUG_MATCH_ANY, LIBUSB_HOTPLUG_MATCH_ANY,
+                [](libusb_context* context, libusb_device* device, libusb_hotplug_event event, void* self) {
+                    return HotPlugged(context, device, event, self);
+                },
+                this, nullptr);
+    }
     return contextFailed_ ? nullptr : context_;
+}
+
+int LibusbBackend::HotPlugged(libusb_context*, libusb_device*, int, void* self)
+{
+    ++static_cast<LibusbBackend*>(self)->changes_;
+    return 0; // stay registered
+}
+
+std::vector<int> LibusbBackend::WakeDescriptors()
+{
+    // Taken before any device is open: a device's own descriptor becomes
+    // ready with its transfers, which the transfers handle themselves.
+    std::vector<int> descriptors;
+    if (libusb_context* context = Context()) {
+        const libusb_pollfd** polled = libusb_get_pollfds(context);
+        for (int i = 0; polled && polled[i]; ++i)
+            descriptors.push_back(polled[i]->fd);
+        libusb_free_pollfds(polled);
+    }
+    return descriptors;
+}
+
+void LibusbBackend::HandleWakeUps()
+{
+    timeval now{0, 0};
+    if (context_)
+        libusb_handle_events_timeout_completed(context_, &now, nullptr);
+}
+
+std::vector<AttachedDevice> LibusbBackend::Attached()
+{
+    std::vector<AttachedDevice> attached;
+    libusb_device** list = nullptr;
+    libusb_context* context = Context();
+    const ssize_t count = context ? libusb_get_device_list(context, &list) : 0;
+    for (ssize_t i = 0; i < count; ++i) {
+        libusb_device* device = list[i];
+        libusb_device_descriptor descriptor{};
+        if (libusb_get_device_descriptor(device, &descriptor) != 0 || !EndpointOf(device, 0x01) ||
+            !EndpointOf(device, 0x81))
+            continue;
+        AttachedDevice entry;
+        char id[32];
+        std::snprintf(id, sizeof id, "vid_%04x&pid_%04x", descriptor.idVendor, descriptor.idProduct);
+        entry.id = id;
+        entry.place = "bus " + std::to_string(libusb_get_bus_number(device)) + " port ";
+        std::uint8_t ports[8];
+        const int depth = libusb_get_port_numbers(device, ports, sizeof ports);
+        for (int p = 0; p < depth; ++p)
+            entry.place += (p ? "." : "") + std::to_string(ports[p]);
+        if (depth <= 0)
+            entry.place += "?";
+        libusb_device_handle* handle = nullptr;
+        if (const int error = libusb_open(device, &handle); error != 0) {
+            entry.problem = error == LIBUSB_ERROR_ACCESS
+                                ? "no permission: its strings cannot be read either; install the udev rule"
+                                : std::string("cannot be opened: ") + libusb_strerror(error);
+        } else {
+            auto text = [handle](std::uint8_t index) {
+                unsigned char bytes[256];
+                const int length = index ? libusb_get_string_descriptor_ascii(handle, index, bytes, sizeof bytes) : 0;
+                return length > 0 ? std::string(reinterpret_cast<char*>(bytes), static_cast<std::size_t>(length))
+                                  : std::string();
+            };
+            entry.manufacturer = text(descriptor.iManufacturer);
+            entry.product = text(descriptor.iProduct);
+            entry.serial = text(descriptor.iSerialNumber);
+            libusb_close(handle);
+        }
+        attached.push_back(std::move(entry));
+    }
+    if (list)
+        libusb_free_device_list(list, 1);
+    return attached;
 }
 
 bool LibusbBackend::Selects(const std::string& deviceId) const

@@ -32,6 +32,14 @@ public:
     std::int32_t MPUSBClose(PipeHandle pipe) override;
     std::uint32_t GetLastError() override { return lastError_.code; }
 
+    // Devices with interface 0 and endpoint 1 OUT and IN; whether each can
+    // be opened is found by opening it, never by claiming it.
+    std::vector<AttachedDevice> Attached() override;
+    // libusb's own descriptors: its hot-plug news wakes them.
+    std::vector<int> WakeDescriptors() override;
+    void HandleWakeUps() override;
+    std::uint64_t Changes() const override { return changes_; }
+
 private:
     struct Claim; // an open device with interface 0 claimed
     struct Pipe {
@@ -54,7 +62,11 @@ private:
                           std::int32_t* transferred, std::int32_t timeoutMs);
     Pipe* PipeFor(PipeHandle pipe, bool in);
 
+    // Runs inside libusb's event handling, also during a transfer: it only counts.
+    static int HotPlugged(libusb_context* context, libusb_device* device, int event, void* self);
+
     libusb_context* context_ = nullptr;
+    std::uint64_t changes_ = 0;
     bool contextFailed_ = false;
     std::map<std::uint16_t, std::weak_ptr<Claim>> claims_; // by bus and address
     std::map<PipeHandle, Pipe> pipes_;

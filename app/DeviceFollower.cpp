@@ -1,0 +1,88 @@
+#include "DeviceFollower.h"
+
+#include <QTime>
+
+#include "DeviceLink.h"
+#include "FrmCom3.h"
+#include "LibraryRouter.h"
+#include "LineAssembly.h"
+#include "SessionFiles.h"
+
+DeviceFollower::DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter& library, LineAssembly& lines,
+                               SessionFiles* files)
+    : window_(window), link_(link), library_(library), lines_(lines), files_(files)
+{
+    Toggle.setCheckable(true);
+    connect(&Toggle, &QAction::toggled, this, &DeviceFollower::Switch);
+    window_.txtReceive->AddMenuAction(&Toggle);
+    connect(window_.cmdClose, &QPushButton::clicked, this, &DeviceFollower::StopWaiting);
+    check_.setInterval(CHECK_MS);
+    connect(&check_, &QTimer::timeout, this, &DeviceFollower::Look);
+}
+
+void DeviceFollower::Switch(bool on)
+{
+    if (on && notifiers_.empty()) {
+        // The library's descriptors wake the loop also while it waits for
+        // window events with the pipes closed.
+        for (int descriptor : library_.WakeDescriptors()) {
+            auto notifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+            connect(notifier.get(), &QSocketNotifier::activated, this, [this] {
+                library_.HandleWakeUps();
+                if (library_.Changes() != changes_) {
+                    changes_ = library_.Changes();
+                    Look();
+                }
+            });
+            notifiers_.push_back(std::move(notifier));
+        }
+    }
+    for (auto& notifier : notifiers_)
+        notifier->setEnabled(on);
+    link_.Departed = on ? std::function<void()>([this] { Left(); }) : nullptr;
+    if (!on && away_)
+        window_.cmdClose_Click(); // the window is Idle, as after Close
+    StopWaiting();
+}
+
+void DeviceFollower::Left()
+{
+    link_.ClosePipes();
+    away_ = true;
+    changes_ = library_.Changes();
+    Mark("left", QStringLiteral("%1 left at %2; waiting for it to return")
+                     .arg(window_.cmbDesc->currentText(), // the box is locked while open
+                          QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
+    window_.sbrMessage->SetStatusText(QStringLiteral("Away: waiting for the device to return"));
+    check_.start();
+}
+
+void DeviceFollower::Look()
+{
+    if (!away_ || library_.MPUSBGetDeviceCount(link_.State.DeviceId) < 1)
+        return;
+    if (std::optional<std::string> problem = link_.OpenPipesQuietly()) {
+        Mark("failed", QStringLiteral("it is back but did not open (%1); trying again")
+                           .arg(QString::fromStdString(*problem)));
+        return;
+    }
+    StopWaiting();
+    lines_.Discard(); // a line begun before it left will never end
+    Mark("back", QStringLiteral("it returned at %1 and is open again; a line it had begun is dropped")
+                     .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
+    window_.sbrMessage->SetStatusText(QStringLiteral("Prepared"));
+}
+
+void DeviceFollower::StopWaiting()
+{
+    away_ = false;
+    check_.stop();
+}
+
+void DeviceFollower::Mark(const char* kind, const QString& text)
+{
+    // A tab sets it apart: lines from a device never hold one.
+    window_.txtReceive->AppendLine(QStringLiteral("\t%1\t%2").arg(QLatin1String(kind), text));
+    if (files_)
+        files_->LogMark(kind, text.toStdU16String());
+}

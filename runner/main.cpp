@@ -66,14 +66,17 @@ std::variant<std::u16string, std::string> DeviceOf(const RunOptions& options,
     if (options.device)
         return FromUtf8(*options.device).value_or(u"");
     std::optional<std::u16string> device;
-    for (const Script& script : scripts)
-        for (const Step& step : script.setUp)
+    for (const Script& script : scripts) {
+        // A script without a test line is one test that holds its device line.
+        const std::vector<Step>& steps = script.setUp.empty() ? script.tests.front().steps : script.setUp;
+        for (const Step& step : steps)
             if (step.kind == Step::Kind::Device) {
                 if (device && *device != step.argument)
                     return script.name + ":" + std::to_string(step.line) +
                            ": another device than the other scripts'";
                 device = step.argument;
             }
+    }
     if (!device)
         return std::string("no device: give --device ID or a device line");
     return *device;

@@ -89,3 +89,19 @@ TEST(Runner, ScriptsReachEveryStepAndEveryExitStatus)
     EXPECT_TRUE(ValidXml(folder.filePath("t.xml")));
     EXPECT_EQ(RunScript(folder, "test x\n", {"--junit", folder.filePath("no/such/t.xml")}).status, 2);
 }
+
+TEST(Runner, ListsDevicesAndWaitsForOneThatNeverComes)
+{
+    QProcess list;
+    list.start(PELLMARK_RUN_BINARY, {"--list"});
+    list.waitForFinished(10000);
+    EXPECT_EQ(list.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(list.readAllStandardOutput()),
+              "demo                 \"Pellmark\" \"Demo device\"  can be opened\n"
+              "No USB device with endpoint 1 OUT and IN on interface 0 is attached.\n");
+
+    QTemporaryDir folder;
+    const Outcome run = RunScript(folder, "device vid_1234&pid_9999\nsend X\n", {"--wait-device", "100ms"});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, "pellmark-run: Peripheral device is not connected\n");
+}

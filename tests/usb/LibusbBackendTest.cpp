@@ -52,7 +52,7 @@ struct Backend : ::testing::Test {
 TEST_F(Backend, CountsMatchingDevicesByIdentifier)
 {
     Start(2);
-    emulator.AddDevice({0x1234, 0x5678, false});
+    emulator.AddDevice({.vendor = 0x1234, .product = 0x5678});
     EXPECT_EQ(backend->MPUSBGetDeviceCount(ID), 2);
     EXPECT_EQ(backend->MPUSBGetDeviceCount("  VID_04D8&PID_0011  "), 2);
     EXPECT_EQ(backend->MPUSBGetDeviceCount("\\\\?\\usb#vid_04d8&pid_0011#1234"), 2);
@@ -189,7 +189,7 @@ TEST_F(Backend, RefusedBusyAndStalledDevicesGiveTheirCodes)
 
 TEST_F(Backend, HighSpeedPacketsAreHandedOnUpToTheirFirstCr)
 {
-    emulator.AddDevice({0x1234, 0x0001, false, 0});
+    emulator.AddDevice({.vendor = 0x1234, .product = 0x0001, .maxPacket = 0});
     Start(1, {0x04d8, 0x0011, false, 512});
     OpenBoth();
     // A long line comes in pieces up to its CR; a packet without a CR comes whole.
@@ -248,4 +248,17 @@ TEST_F(Backend, ClosingTheBackendReleasesOpenDevices)
     EXPECT_TRUE(device->Claimed());
     backend.reset();
     EXPECT_FALSE(device->Claimed());
+}
+
+TEST_F(Backend, AttachedDevicesShowTheirStringsAndWhetherTheyOpen)
+{
+    emulator.AddDevice({.manufacturer = "Maker\x01", .productName = "Board", .serial = "1234"});
+    emulator.AddDevice({.product = 0x000c}).RefuseAccess();
+    Start(0);
+    const std::string listing = ListingText(backend->Attached());
+    EXPECT_NE(listing.find("vid_04d8&pid_0011    \"Maker\\x01\" \"Board\"  serial 1234  bus 1 port "),
+              std::string::npos)
+        << listing;
+    EXPECT_NE(listing.find("vid_04d8&pid_000c    bus 1 port "), std::string::npos) << listing;
+    EXPECT_NE(listing.find("no permission"), std::string::npos) << listing;
 }

@@ -1,36 +1,13 @@
-#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
+#include "MessageBoxWatch.h"
 #include "Program.h"
 #include "UsbEmulator.h"
 
 namespace {
-
-// Dismisses every message box the program shows, noting what it said.
-struct MessageBoxWatch {
-    QStringList seen;
-    QTimer timer;
-
-    MessageBoxWatch()
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            const bool plain = box->windowTitle() == "Pellmark" && box->icon() == QMessageBox::NoIcon &&
-                               box->buttons().size() == 1 && box->standardButtons() == QMessageBox::Ok &&
-                               box->button(QMessageBox::Ok)->icon().isNull();
-            seen << (plain ? box->text() : "unexpected box: " + box->text());
-            box->button(QMessageBox::Ok)->click();
-        });
-        timer.start(20);
-    }
-};
 
 // The command of a written packet: its bytes up to the first CR.
 std::string CommandOf(const Packet& packet)
@@ -95,4 +72,41 @@ TEST(RealDeviceProgram, NoDeviceAttachedSaysSo)
     QTest::mouseClick(program.window.cmdPrepare, Qt::LeftButton);
     EXPECT_EQ(boxes.seen, QStringList{"Peripheral device is not connected"});
     EXPECT_TRUE(program.window.cmdPrepare->isEnabled());
+}
+
+TEST(RealDeviceProgram, AFollowedDeviceThatReturnsIsReopenedAndRead)
+{
+    UsbEmulator emulator;
+    EmulatedDevice& device = emulator.AddDevice();
+    Program program;
+    FrmCom3& window = program.window;
+    MessageBoxWatch boxes;
+    window.Form_Load();
+    program.follower.Toggle.setChecked(true);
+    window.cmdPrepare_Click();
+    ASSERT_TRUE(program.link.State.PipesOpen);
+    auto runUntil = [&](const QString& text) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!window.txtReceive->toPlainText().contains(text) && waited.elapsed() < 3000)
+            program.loop.RunCycle();
+        return window.txtReceive->toPlainText().contains(text);
+    };
+    device.QueueReply("half a li"); // a line it will never end
+    for (int i = 0; i < 10; ++i)
+        program.loop.RunCycle();
+    device.Unplug();
+    ASSERT_TRUE(runUntil("\tleft\t"));
+
+    // It enumerates again with a new device number, and says something at once.
+    EmulatedDevice& back = emulator.Return(device);
+    back.QueueReply("hello\r\n");
+    ASSERT_TRUE(runUntil("\nhello"));
+    const QStringList lines = window.txtReceive->toPlainText().split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith("\tleft\tvid_04d8&pid_0011 left at "));
+    EXPECT_TRUE(lines[1].startsWith("\tback\tit returned at "));
+    EXPECT_EQ(lines[2], "hello");
+    EXPECT_TRUE(back.Claimed());
+    EXPECT_TRUE(boxes.seen.isEmpty()) << boxes.seen.join('|').toStdString();
 }

@@ -34,7 +34,9 @@ std::vector<std::uint8_t> Descriptors(const EmulatedDeviceSpec& spec)
     const auto hi = [](std::uint16_t v) { return static_cast<std::uint8_t>(v >> 8); };
     return {// device: USB 2.0, vendor class in the interface, EP0 of 64 bytes, one configuration
             18, 1, 0x00, 0x02, 0, 0, 0, 64, lo(spec.vendor), hi(spec.vendor), lo(spec.product),
-            hi(spec.product), 0x00, 0x01, 0, 0, 0, 1,
+            hi(spec.product), 0x00, 0x01, static_cast<std::uint8_t>(spec.manufacturer.empty() ? 0 : 1),
+            static_cast<std::uint8_t>(spec.productName.empty() ? 0 : 2),
+            static_cast<std::uint8_t>(spec.serial.empty() ? 0 : 3), 1,
             // configuration 1: 32 bytes in all, one interface, bus powered, 100 mA
             9, 2, 32, 0, 1, 1, 0, 0x80, 50,
             // interface 0: two endpoints, vendor class
@@ -69,9 +71,21 @@ UsbEmulator::~UsbEmulator()
 
 EmulatedDevice& UsbEmulator::AddDevice(const EmulatedDeviceSpec& spec)
 {
+    return Add(spec, static_cast<int>(devices_.size()) + 1);
+}
+
+EmulatedDevice& UsbEmulator::Return(EmulatedDevice& unplugged)
+{
+    umockdev_testbed_remove_device(testbed_, unplugged.sysfsPath_.c_str());
+    return Add(unplugged.spec_, unplugged.number_);
+}
+
+EmulatedDevice& UsbEmulator::Add(const EmulatedDeviceSpec& spec, int number)
+{
     auto device = std::make_unique<EmulatedDevice>();
-    const int number = static_cast<int>(devices_.size()) + 1;
-    const int devnum = number + 1;
+    const int devnum = nextDevnum_++;
+    device->spec_ = spec;
+    device->number_ = number;
     char node[32];
     std::snprintf(node, sizeof node, "bus/usb/001/%03d", devnum);
     device->testbed_ = testbed_;
@@ -251,7 +265,9 @@ void EmulatedDevice::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
                                                             static_cast<gsize>(view->buffer_length), nullptr);
     g_object_ref(urb);
     Urb transfer{urb, buffer};
-    if (Halts(view->endpoint)) {
+    if (view->type == USBDEVFS_URB_TYPE_CONTROL) {
+        Control(transfer);
+    } else if (Halts(view->endpoint)) {
         Finish(transfer, -EPIPE);
     } else if ((view->endpoint & 0x80) == 0) {
         // OUT: the device takes the bytes at once.
@@ -267,6 +283,33 @@ void EmulatedDevice::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
         parked_.push_back(transfer);
     }
     umockdev_ioctl_client_complete(client, 0, 0);
+}
+
+void EmulatedDevice::Control(Urb& transfer)
+{
+    // The buffer starts with the setup packet; the data stage follows it.
+    std::uint8_t* setup = transfer.buffer->data;
+    const auto capacity = static_cast<std::size_t>(View(transfer.urb)->buffer_length);
+    const std::uint8_t index = setup[2];
+    const bool stringAsked = setup[0] == 0x80 && setup[1] == 6 && setup[3] == 3 && capacity > 8;
+    const std::string* strings[] = {&spec_.manufacturer, &spec_.productName, &spec_.serial};
+    if (!stringAsked || index > 3 || (index > 0 && strings[index - 1]->empty())) {
+        Finish(transfer, -EPIPE); // a request it does not know stalls, as devices do
+        return;
+    }
+    std::vector<std::uint8_t> descriptor{0, 3};
+    if (index == 0) {
+        descriptor.insert(descriptor.end(), {0x09, 0x04}); // US English only
+    } else {
+        for (char c : *strings[index - 1])
+            descriptor.insert(descriptor.end(), {static_cast<std::uint8_t>(c), 0});
+    }
+    descriptor[0] = static_cast<std::uint8_t>(descriptor.size());
+    const std::size_t length = std::min<std::size_t>({descriptor.size(), capacity - 8,
+                                                      static_cast<std::size_t>(setup[6] | setup[7] << 8)});
+    std::copy_n(descriptor.begin(), length, setup + 8);
+    transfer.filled = length;
+    Finish(transfer, 0);
 }
 
 void EmulatedDevice::Pump()

@@ -16,6 +16,17 @@ typedef struct _UMockdevIoctlData UMockdevIoctlData;
 
 using Packet = std::vector<std::uint8_t>;
 
+struct EmulatedDeviceSpec {
+    std::uint16_t vendor = 0x04d8;
+    std::uint16_t product = 0x0011;
+    bool interrupt = false;       // bulk endpoints unless set
+    std::uint16_t maxPacket = 64; // 512 makes it a high-speed device
+    // The device's strings; an empty one is not there.
+    std::string manufacturer = {};
+    std::string productName = {};
+    std::string serial = {};
+};
+
 // One emulated USB device: interface 0 (vendor class) with endpoints 0x01 OUT
 // and 0x81 IN (64-byte packets unless its EmulatedDeviceSpec says otherwise). It answers libusb's usbfs
 // requests as the kernel would. Its ioctls run on umockdev's worker thread; the controls may be used from any
@@ -52,6 +63,8 @@ private:
     static int HandleIoctl(UMockdevIoctlBase* handler, UMockdevIoctlClient* client, void* self);
     void Ioctl(UMockdevIoctlClient* client);
     void Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
+    // A standard request on endpoint 0: only GET_DESCRIPTOR of a string.
+    void Control(Urb& transfer);
     void Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
     void Discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
     void Pump();
@@ -75,14 +88,10 @@ private:
     int haltsCleared_ = 0;
     bool claimed_ = false;
     std::size_t maxPacket_ = 64;
+    EmulatedDeviceSpec spec_;
+    int number_ = 0; // its place: port number on bus 1
 };
 
-struct EmulatedDeviceSpec {
-    std::uint16_t vendor = 0x04d8;
-    std::uint16_t product = 0x0011;
-    bool interrupt = false;       // bulk endpoints unless set
-    std::uint16_t maxPacket = 64; // 512 makes it a high-speed device
-};
 
 // A umockdev testbed holding emulated devices. Create it before libusb
 // starts; the process must run with libumockdev-preload.
@@ -91,8 +100,13 @@ public:
     UsbEmulator();
     ~UsbEmulator();
     EmulatedDevice& AddDevice(const EmulatedDeviceSpec& spec = {});
+    // The unplugged device enumerates again in its place, with a new device
+    // number, as after a reset: a new device with the same spec.
+    EmulatedDevice& Return(EmulatedDevice& unplugged);
 
 private:
+    EmulatedDevice& Add(const EmulatedDeviceSpec& spec, int number);
+    int nextDevnum_ = 2;
     UMockdevTestbed* testbed_;
     std::vector<UMockdevIoctlBase*> handlers_;
     std::vector<std::unique_ptr<EmulatedDevice>> devices_;

@@ -1,0 +1,68 @@
+#include <QElapsedTimer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "MessageBoxWatch.h"
+#include "Program.h"
+
+namespace {
+
+// The demo device open in a program that follows it, and RESET sent to it.
+struct DemoReset : ::testing::Test {
+    Program program;
+    MessageBoxWatch boxes;
+
+    void SetUp() override
+    {
+        program.window.Form_Load();
+        program.window.cmbDesc->setEditText("demo");
+        program.follower.Toggle.setChecked(true);
+        program.window.cmdPrepare_Click();
+        ASSERT_TRUE(program.link.State.PipesOpen);
+        program.window.txtSend->setText("RESET");
+        program.window.cmdSend_Click();
+        ASSERT_TRUE(RunUntil("\tleft\t"));
+    }
+
+    bool RunUntil(const QString& text, int limitMs = 3000)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!program.window.txtReceive->toPlainText().contains(text) && waited.elapsed() < limitMs)
+            program.loop.RunCycle();
+        return program.window.txtReceive->toPlainText().contains(text);
+    }
+};
+
+} // namespace
+
+TEST_F(DemoReset, TheDeviceIsReopenedWhenItReturnsWithoutAMessage)
+{
+    EXPECT_EQ(program.window.sbrMessage->StatusText(), "Away: waiting for the device to return");
+    program.window.txtSend->setText("ECHO lost");
+    program.window.cmdSend_Click(); // not written while away
+
+    ASSERT_TRUE(RunUntil("\tback\t"));
+    EXPECT_EQ(program.window.sbrMessage->StatusText(), "Prepared");
+    program.window.txtSend->setText("ECHO hello");
+    program.window.cmdSend_Click();
+    ASSERT_TRUE(RunUntil("\nhello"));
+    const QStringList lines = program.window.txtReceive->toPlainText().split('\n');
+    EXPECT_EQ(lines[0], "OK");
+    EXPECT_TRUE(lines[1].startsWith("\tleft\tdemo left at "));
+    EXPECT_TRUE(lines[2].startsWith("\tback\tit returned at "));
+    EXPECT_EQ(lines[3], "hello");
+    EXPECT_TRUE(boxes.seen.isEmpty()) << boxes.seen.join('|').toStdString();
+}
+
+TEST_F(DemoReset, CloseWhileWaitingLeavesTheWindowIdle)
+{
+    program.window.cmdClose->click();
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1500)
+        program.loop.RunCycle();
+    EXPECT_FALSE(program.link.State.PipesOpen);
+    EXPECT_TRUE(program.window.cmdPrepare->isEnabled());
+    EXPECT_FALSE(program.window.txtReceive->toPlainText().contains("\tback\t"));
+}

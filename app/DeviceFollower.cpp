@@ -3,15 +3,17 @@
 #include <QTime>
 
 #include "DeviceLink.h"
+#include "DeviceNews.h"
 #include "FrmCom3.h"
 #include "LibraryRouter.h"
 #include "LineAssembly.h"
 #include "SessionFiles.h"
 
-DeviceFollower::DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter& library, LineAssembly& lines,
-                               SessionFiles* files)
+DeviceFollower::DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter& library, DeviceNews& news,
+                               LineAssembly& lines, SessionFiles* files)
     : window_(window), link_(link), library_(library), lines_(lines), files_(files)
 {
+    connect(&news, &DeviceNews::Changed, this, &DeviceFollower::Look);
     Toggle.setCheckable(true);
     connect(&Toggle, &QAction::toggled, this, &DeviceFollower::Switch);
     window_.txtReceive->AddMenuAction(&Toggle);
@@ -22,23 +24,6 @@ DeviceFollower::DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter&
 
 void DeviceFollower::Switch(bool on)
 {
-    if (on && notifiers_.empty()) {
-        // The library's descriptors wake the loop also while it waits for
-        // window events with the pipes closed.
-        for (int descriptor : library_.WakeDescriptors()) {
-            auto notifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
-            connect(notifier.get(), &QSocketNotifier::activated, this, [this] {
-                library_.HandleWakeUps();
-                if (library_.Changes() != changes_) {
-                    changes_ = library_.Changes();
-                    Look();
-                }
-            });
-            notifiers_.push_back(std::move(notifier));
-        }
-    }
-    for (auto& notifier : notifiers_)
-        notifier->setEnabled(on);
     link_.Departed = on ? std::function<void()>([this] { Left(); }) : nullptr;
     if (!on && away_)
         window_.cmdClose_Click(); // the window is Idle, as after Close
@@ -49,7 +34,6 @@ void DeviceFollower::Left()
 {
     link_.ClosePipes();
     away_ = true;
-    changes_ = library_.Changes();
     Mark("left", QStringLiteral("%1 left at %2; waiting for it to return")
                      .arg(window_.cmbDesc->currentText(), // the box is locked while open
                           QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));

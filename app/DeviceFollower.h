@@ -2,13 +2,10 @@
 
 #include <QAction>
 #include <QObject>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <cstdint>
-#include <memory>
-#include <vector>
 
 class DeviceLink;
+class DeviceNews;
 class FrmCom3;
 class LibraryRouter;
 class LineAssembly;
@@ -17,16 +14,16 @@ class SessionFiles;
 // Opens the device again when it leaves and returns (a reset, a new
 // firmware), while Toggle is ticked (--reopen ticks it). A read or a write
 // that fails because the device has gone closes the pipes without a message;
-// the device is looked for when the USB library's hot-plug news wakes the
-// loop, and once a second for libraries that bring no such news. Each step is
+// the device is looked for as soon as devices come or go (DeviceNews), and
+// once a second for libraries that bring no such news. Each step is
 // a marked line in the receive area and the log. Unticked, nothing changes.
 class DeviceFollower : public QObject {
     Q_OBJECT
 public:
     static constexpr int CHECK_MS = 1000;
 
-    DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter& library, LineAssembly& lines,
-                   SessionFiles* files);
+    DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter& library, DeviceNews& news,
+                   LineAssembly& lines, SessionFiles* files);
 
     QAction Toggle{QStringLiteral("&Reopen when the device returns")};
     bool Away() const { return away_; }
@@ -44,8 +41,6 @@ private:
     LibraryRouter& library_;
     LineAssembly& lines_;
     SessionFiles* files_;
-    std::vector<std::unique_ptr<QSocketNotifier>> notifiers_;
     QTimer check_;
-    std::uint64_t changes_ = 0;
     bool away_ = false;
 };

@@ -4,6 +4,8 @@
 
 #include "CommandLine.h"
 #include "DeviceFollower.h"
+#include "DeviceList.h"
+#include "DeviceNews.h"
 #include "DeviceLink.h"
 #include "FrmCom3.h"
 #include "LibraryRouter.h"
@@ -26,5 +28,7 @@ struct Program {
     DeviceLink link{tracer ? static_cast<UsbLibrary&>(*tracer) : library, messages};
     FrmCom3 window{link};
     ReceiveLoop loop{window, link, &files};
-    DeviceFollower follower{window, link, library, loop.Lines, &files};
+    DeviceNews news{library};
+    DeviceList devices{*window.cmbDesc, library, news};
+    DeviceFollower follower{window, link, library, news, loop.Lines, &files};
 };

@@ -43,6 +43,17 @@ std::optional<std::uint16_t> FindField(std::string_view text, std::string_view k
     return std::nullopt;
 }
 
+// The rest of the word that starts with " <key>", or nothing.
+std::string FindWord(std::string_view text, std::string_view key)
+{
+    for (std::size_t at = 1; at + key.size() <= text.size(); ++at)
+        if (text[at - 1] == ' ' && StartsWithNoCase(text.substr(at), key)) {
+            const std::string_view rest = text.substr(at + key.size());
+            return std::string(rest.substr(0, rest.find(' ')));
+        }
+    return {};
+}
+
 } // namespace
 
 std::optional<UsbIds> ParseDeviceIdentifier(std::string_view deviceId)
@@ -51,5 +62,5 @@ std::optional<UsbIds> ParseDeviceIdentifier(std::string_view deviceId)
     auto product = FindField(deviceId, "pid_");
     if (!vendor || !product)
         return std::nullopt;
-    return UsbIds{*vendor, *product};
+    return UsbIds{*vendor, *product, FindWord(deviceId, "sn_"), FindWord(deviceId, "port_")};
 }

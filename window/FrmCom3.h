@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 
+#include "DeviceBox.h"
 #include "ReceiveArea.h"
 #include "StatusBar.h"
 
@@ -35,7 +35,7 @@ public:
 
     QLabel* Label1;
     StatusBar* sbrMessage;
-    QComboBox* cmbDesc;
+    DeviceBox* cmbDesc;
     QPushButton* cmdPrepare;
     QPushButton* cmdClose;
     QPushButton* cmdCls;

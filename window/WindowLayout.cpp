@@ -96,7 +96,7 @@ void FrmCom3::CreateControls()
     sbrMessage->setPalette(standard);
     sbrMessage->setAutoFillBackground(true);
 
-    cmbDesc = Placed(new QComboBox(this), "cmbDesc", TwipsRect(1200, 120, 1935, 300));
+    cmbDesc = Placed(new DeviceBox(this), "cmbDesc", TwipsRect(1200, 120, 1935, 300));
     cmbDesc->setEditable(true);
     cmbDesc->setInsertPolicy(QComboBox::NoInsert);
     cmbDesc->setCompleter(nullptr);

@@ -43,6 +43,49 @@ int EndpointNumber(const std::string& endpoint)
     return number >= 1 && number <= 15 ? number : 0;
 }
 
+// Where the device is plugged in: "BUS-PORT.PORT".
+std::string PortOf(libusb_device* device)
+{
+    std::string port = std::to_string(libusb_get_bus_number(device)) + "-";
+    std::uint8_t numbers[8];
+    const int depth = libusb_get_port_numbers(device, numbers, sizeof numbers);
+    for (int p = 0; p < depth; ++p)
+        port += (p ? "." : "") + std::to_string(numbers[p]);
+    return depth > 0 ? port : port + "0";
+}
+
+// The device's strings, read by opening it (never by claiming it); the
+// problem instead when it cannot be opened.
+AttachedDevice StringsOf(libusb_device* device, const libusb_device_descriptor& descriptor)
+{
+    AttachedDevice strings;
+    libusb_device_handle* handle = nullptr;
+    if (const int error = libusb_open(device, &handle); error != 0) {
+        strings.problem = error == LIBUSB_ERROR_ACCESS
+                              ? "no permission: its strings cannot be read either; install the udev rule"
+                              : std::string("cannot be opened: ") + libusb_strerror(error);
+        return strings;
+    }
+    auto text = [handle](std::uint8_t index) {
+        unsigned char bytes[256];
+        const int length = index ? libusb_get_string_descriptor_ascii(handle, index, bytes, sizeof bytes) : 0;
+        return length > 0 ? std::string(reinterpret_cast<char*>(bytes), static_cast<std::size_t>(length))
+                          : std::string();
+    };
+    strings.manufacturer = text(descriptor.iManufacturer);
+    strings.product = text(descriptor.iProduct);
+    strings.serial = text(descriptor.iSerialNumber);
+    libusb_close(handle);
+    return strings;
+}
+
+// A serial that an identifier's "sn_" word can carry.
+bool Nameable(const std::string& serial)
+{
+    return !serial.empty() &&
+           std::all_of(serial.begin(), serial.end(), [](char c) { return c > ' ' && c < 0x7F; });
+}
+
 // The attached devices, for as long as it lives.
 class DeviceList {
 public:
@@ -58,18 +101,23 @@ public:
     DeviceList(const DeviceList&) = delete;
     DeviceList& operator=(const DeviceList&) = delete;
 
-    // The devices with these ids, in libusb's order.
+    // The devices with these ids (and serial or port, when they name one),
+    // in libusb's order.
     std::vector<libusb_device*> Matching(const UsbIds& ids) const
     {
         std::vector<libusb_device*> found;
         for (ssize_t i = 0; i < count_; ++i) {
             libusb_device_descriptor descriptor{};
             if (libusb_get_device_descriptor(list_[i], &descriptor) == 0 &&
-                descriptor.idVendor == ids.vendor && descriptor.idProduct == ids.product)
+                descriptor.idVendor == ids.vendor && descriptor.idProduct == ids.product &&
+                (ids.port.empty() || PortOf(list_[i]) == ids.port) &&
+                (ids.serial.empty() || StringsOf(list_[i], descriptor).serial == ids.serial))
                 found.push_back(list_[i]);
         }
         return found;
     }
+    libusb_device* const* begin() const { return list_; }
+    libusb_device* const* end() const { return list_ + std::max<ssize_t>(count_, 0); }
 
 private:
     libusb_device** list_ = nullptr;
@@ -173,47 +221,34 @@ void LibusbBackend::HandleWakeUps()
 std::vector<AttachedDevice> LibusbBackend::Attached()
 {
     std::vector<AttachedDevice> attached;
-    libusb_device** list = nullptr;
-    libusb_context* context = Context();
-    const ssize_t count = context ? libusb_get_device_list(context, &list) : 0;
-    for (ssize_t i = 0; i < count; ++i) {
-        libusb_device* device = list[i];
+    std::vector<std::string> ports;
+    for (libusb_device* device : DeviceList(Context())) {
         libusb_device_descriptor descriptor{};
         if (libusb_get_device_descriptor(device, &descriptor) != 0 || !EndpointOf(device, 0x01) ||
             !EndpointOf(device, 0x81))
             continue;
-        AttachedDevice entry;
+        AttachedDevice entry = StringsOf(device, descriptor);
         char id[32];
         std::snprintf(id, sizeof id, "vid_%04x&pid_%04x", descriptor.idVendor, descriptor.idProduct);
         entry.id = id;
-        entry.place = "bus " + std::to_string(libusb_get_bus_number(device)) + " port ";
-        std::uint8_t ports[8];
-        const int depth = libusb_get_port_numbers(device, ports, sizeof ports);
-        for (int p = 0; p < depth; ++p)
-            entry.place += (p ? "." : "") + std::to_string(ports[p]);
-        if (depth <= 0)
-            entry.place += "?";
-        libusb_device_handle* handle = nullptr;
-        if (const int error = libusb_open(device, &handle); error != 0) {
-            entry.problem = error == LIBUSB_ERROR_ACCESS
-                                ? "no permission: its strings cannot be read either; install the udev rule"
-                                : std::string("cannot be opened: ") + libusb_strerror(error);
-        } else {
-            auto text = [handle](std::uint8_t index) {
-                unsigned char bytes[256];
-                const int length = index ? libusb_get_string_descriptor_ascii(handle, index, bytes, sizeof bytes) : 0;
-                return length > 0 ? std::string(reinterpret_cast<char*>(bytes), static_cast<std::size_t>(length))
-                                  : std::string();
-            };
-            entry.manufacturer = text(descriptor.iManufacturer);
-            entry.product = text(descriptor.iProduct);
-            entry.serial = text(descriptor.iSerialNumber);
-            libusb_close(handle);
-        }
+        ports.push_back(PortOf(device));
+        const std::string& port = ports.back();
+        entry.place = "bus " + port.substr(0, port.find('-')) + " port " + port.substr(port.find('-') + 1);
         attached.push_back(std::move(entry));
     }
-    if (list)
-        libusb_free_device_list(list, 1);
+    // Devices alike are told apart by serial number, or by place when they have none.
+    std::vector<std::string> ids;
+    for (const AttachedDevice& device : attached)
+        ids.push_back(device.id);
+    for (std::size_t i = 0; i < attached.size(); ++i) {
+        if (std::count(ids.begin(), ids.end(), ids[i]) < 2)
+            continue;
+        bool serialAlone = true;
+        for (std::size_t j = 0; j < attached.size(); ++j)
+            serialAlone = serialAlone && (j == i || ids[j] != ids[i] || attached[j].serial != attached[i].serial);
+        attached[i].id += Nameable(attached[i].serial) && serialAlone ? " sn_" + attached[i].serial
+                                                                      : " port_" + ports[i];
+    }
     return attached;
 }
 

@@ -262,3 +262,20 @@ TEST_F(Backend, AttachedDevicesShowTheirStringsAndWhetherTheyOpen)
     EXPECT_NE(listing.find("vid_04d8&pid_000c    bus 1 port "), std::string::npos) << listing;
     EXPECT_NE(listing.find("no permission"), std::string::npos) << listing;
 }
+
+TEST_F(Backend, TwoDevicesAlikeAreToldApartBySerial)
+{
+    EmulatedDevice& first = emulator.AddDevice({.serial = "A1"});
+    EmulatedDevice& second = emulator.AddDevice({.serial = "B2"});
+    Start(0);
+    std::vector<std::string> ids;
+    for (const AttachedDevice& attached : backend->Attached())
+        ids.push_back(attached.id);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (std::vector<std::string>{ID + " sn_A1", ID + " sn_B2"}));
+
+    EXPECT_EQ(backend->MPUSBGetDeviceCount(ID + " sn_B2"), 1);
+    EXPECT_NE(backend->MPUSBOpen(0, ID + " sn_B2", EP1, DIRECTION_READ, 0), INVALID_PIPE);
+    EXPECT_TRUE(second.Claimed());
+    EXPECT_FALSE(first.Claimed());
+}

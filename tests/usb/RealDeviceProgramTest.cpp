@@ -82,6 +82,7 @@ TEST(RealDeviceProgram, AFollowedDeviceThatReturnsIsReopenedAndRead)
     FrmCom3& window = program.window;
     MessageBoxWatch boxes;
     window.Form_Load();
+    program.news.Start();
     program.follower.Toggle.setChecked(true);
     window.cmdPrepare_Click();
     ASSERT_TRUE(program.link.State.PipesOpen);
@@ -109,4 +110,37 @@ TEST(RealDeviceProgram, AFollowedDeviceThatReturnsIsReopenedAndRead)
     EXPECT_EQ(lines[2], "hello");
     EXPECT_TRUE(back.Claimed());
     EXPECT_TRUE(boxes.seen.isEmpty()) << boxes.seen.join('|').toStdString();
+}
+
+TEST(RealDeviceProgram, TheDeviceListFollowsDevicesAndLeavesTheTextAlone)
+{
+    UsbEmulator emulator;
+    emulator.AddDevice({.product = 0x000c, .manufacturer = "Maker", .productName = "Board\x07"});
+    Program program;
+    FrmCom3& window = program.window;
+    window.Form_Load();
+    program.news.Start();
+    program.devices.Fill();
+    window.cmbDesc->setEditText("typed");
+    auto entries = [&] {
+        QStringList texts;
+        for (int i = 0; i < window.cmbDesc->count(); ++i)
+            texts << window.cmbDesc->itemText(i) + "|" +
+                         window.cmbDesc->itemData(i, DeviceBox::DESCRIPTION_ROLE).toString();
+        return texts;
+    };
+    EXPECT_EQ(entries(), (QStringList{"vid_04d8&pid_0011|", "demo|Pellmark demo device",
+                                      "vid_04d8&pid_000c|Maker Board\uFFFD"}));
+
+    EmulatedDevice& added = emulator.AddDevice({.product = 0x0022});
+    QElapsedTimer waited;
+    waited.start();
+    while (window.cmbDesc->count() < 4 && waited.elapsed() < 2000)
+        program.loop.RunCycle();
+    EXPECT_TRUE(entries().contains("vid_04d8&pid_0022|")) << entries().join(',').toStdString();
+    added.Unplug();
+    while (window.cmbDesc->count() > 3 && waited.elapsed() < 4000)
+        program.loop.RunCycle();
+    EXPECT_EQ(window.cmbDesc->count(), 3);
+    EXPECT_EQ(window.cmbDesc->currentText(), "typed");
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QComboBox>
+#include <vector>
+
+// The device box: the identifier to open, typed or chosen from its list. The
+// list's first entry is the window's default; the attached devices follow.
+// An entry's text is the identifier alone; what the device calls itself
+// shows only in the open drop-down. Changing the list never changes the
+// box's text, and the wheel and the arrow keys do not step through it: only
+// choosing from the open drop-down does.
+class DeviceBox : public QComboBox {
+    Q_OBJECT
+public:
+    struct Entry {
+        QString id;
+        QString description; // shown beside the identifier in the drop-down
+    };
+    static constexpr int DESCRIPTION_ROLE = Qt::UserRole + 1;
+
+    explicit DeviceBox(QWidget* parent = nullptr);
+
+    // The entries after the first, in this order.
+    void ShowDevices(const std::vector<Entry>& entries);
+    void showPopup() override;
+
+signals:
+    // The drop-down is about to open: the time to say which entries are attached.
+    void PopupOpening();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+};

@@ -17,12 +17,7 @@ int Main(const SessionOptions& options)
     if (auto missing = MissingConverter())
         program.messages.ShowMessage(*missing);
     program.follower.Toggle.setChecked(options.reopen);
-    // The list is filled once the window has been painted, so that starting
-    // the USB library does not delay it.
-    QTimer::singleShot(0, &program.devices, [&program] {
-        program.news.Start();
-        program.devices.Fill();
-    });
+    QTimer::singleShot(0, &program.devices, [&program] { program.StartDeviceList(); });
     if (options.open)
         QTimer::singleShot(0, program.window.cmdPrepare, &QPushButton::click);
     program.loop.Run();

@@ -25,3 +25,9 @@ Program::Program(const SessionOptions& options)
     AddSystemBackends(library, messages);
     messages.SetParent(&window);
 }
+
+void Program::StartDeviceList()
+{
+    news.Start();
+    devices.Fill();
+}

@@ -21,6 +21,11 @@
 struct Program {
     explicit Program(const SessionOptions& options = {});
 
+    // Starts following devices as they come and go and fills the device
+    // list; after the window's first paint, so that starting the USB library
+    // does not delay it.
+    void StartDeviceList();
+
     MessageBoxes messages;
     SessionFiles files;
     LibraryRouter library;

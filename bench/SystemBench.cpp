@@ -20,7 +20,11 @@ namespace {
 
 // The program as Main puts it together, driven as a user would.
 struct DemoProgram {
-    explicit DemoProgram(const SessionOptions& options = {}) : program(options) { window.Form_Load(); }
+    explicit DemoProgram(const SessionOptions& options = {}) : program(options)
+    {
+        window.Form_Load();
+        program.StartDeviceList();
+    }
     void Open()
     {
         window.cmbDesc->setEditText(QStringLiteral("demo"));

@@ -133,3 +133,16 @@ TEST_F(Controls, ClosingTheWindowClosesOpenPipesAndEndsTheLoop)
     window.Form_Unload();
     EXPECT_TRUE(library.calls.empty());
 }
+
+TEST_F(Controls, KeysAndTheWheelDoNotStepThroughTheDeviceList)
+{
+    window.cmbDesc->ShowDevices({{"demo", "Pellmark demo device"}, {"vid_04d8&pid_000c", ""}});
+    window.cmbDesc->setFocus();
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Up})
+        QTest::keyClick(window.cmbDesc, key);
+    QWheelEvent wheel(QPointF(5, 5), window.cmbDesc->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window.cmbDesc, &wheel);
+    EXPECT_EQ(window.cmbDesc->currentText(), FrmCom3::DEFAULT_DEVICE);
+    EXPECT_EQ(window.cmbDesc->count(), 3);
+}

@@ -119,8 +119,7 @@ TEST(RealDeviceProgram, TheDeviceListFollowsDevicesAndLeavesTheTextAlone)
     Program program;
     FrmCom3& window = program.window;
     window.Form_Load();
-    program.news.Start();
-    program.devices.Fill();
+    program.StartDeviceList();
     window.cmbDesc->setEditText("typed");
     auto entries = [&] {
         QStringList texts;

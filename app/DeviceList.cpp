@@ -50,10 +50,8 @@ void DeviceList::SayWhichAreAttached()
             !box_.itemData(row, COUNTED_ROLE).toBool())
             continue;
         const std::string id = EncodeCodePage(box_.itemText(row).toStdU16String());
-        box_.setItemData(row,
-                         library_.MPUSBGetDeviceCount(id) > 0 ? QStringLiteral("(attached)")
-                                                              : QStringLiteral("(not attached)"),
-                         DeviceBox::DESCRIPTION_ROLE);
-        box_.setItemData(row, true, COUNTED_ROLE);
+        box_.Describe(row, library_.MPUSBGetDeviceCount(id) > 0 ? QStringLiteral("(attached)")
+                                                                 : QStringLiteral("(not attached)"));
+        box_.Describe(row, true, COUNTED_ROLE);
     }
 }

@@ -1,5 +1,6 @@
 #include "DeviceBox.h"
 
+#include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
@@ -28,27 +29,15 @@ DeviceBox::DeviceBox(QWidget* parent) : QComboBox(parent)
     setItemDelegate(new EntryDelegate(this));
 }
 
-void DeviceBox::ShowDevices(const std::vector<Entry>& entries)
+void DeviceBox::KeepingTheText(const std::function<void()>& change)
 {
-    // What the user has typed or chosen stays exactly as it is.
     const QString text = currentText();
-    const int cursor = lineEdit() ? lineEdit()->cursorPosition() : 0;
-    const int selectionStart = lineEdit() ? lineEdit()->selectionStart() : -1;
-    const int selectionLength = lineEdit() ? lineEdit()->selectionLength() : 0;
+    const int cursor = lineEdit()->cursorPosition();
+    const int selectionStart = lineEdit()->selectionStart();
+    const int selectionLength = lineEdit()->selectionLength();
     const QSignalBlocker blocker(this);
-    const int first = count() > 0 ? 1 : 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const int row = first + static_cast<int>(i);
-        if (row >= count())
-            addItem(entries[i].id);
-        else
-            setItemText(row, entries[i].id);
-        setItemData(row, entries[i].description, DESCRIPTION_ROLE);
-        setItemData(row, QVariant(), DESCRIPTION_ROLE + 1); // what the caller may have added
-    }
-    while (count() > first + static_cast<int>(entries.size()))
-        removeItem(count() - 1);
-    if (lineEdit() && lineEdit()->text() != text) {
+    change();
+    if (lineEdit()->text() != text) {
         lineEdit()->setText(text);
         lineEdit()->setCursorPosition(cursor);
         if (selectionStart >= 0)
@@ -56,9 +45,39 @@ void DeviceBox::ShowDevices(const std::vector<Entry>& entries)
     }
 }
 
+void DeviceBox::ShowDevices(const std::vector<Entry>& entries)
+{
+    KeepingTheText([this, &entries] {
+        const int first = count() > 0 ? 1 : 0;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const int row = first + static_cast<int>(i);
+            if (row >= count())
+                addItem(entries[i].id);
+            else
+                setItemText(row, entries[i].id);
+            setItemData(row, entries[i].description, DESCRIPTION_ROLE);
+            setItemData(row, QVariant(), DESCRIPTION_ROLE + 1); // what a caller may have added
+        }
+        while (count() > first + static_cast<int>(entries.size()))
+            removeItem(count() - 1);
+    });
+}
+
+void DeviceBox::Describe(int row, const QVariant& value, int role)
+{
+    KeepingTheText([this, row, &value, role] { setItemData(row, value, role); });
+}
+
 void DeviceBox::showPopup()
 {
     emit PopupOpening();
+    // Wide enough for each identifier with its description.
+    int widest = 0;
+    for (int row = 0; row < count(); ++row)
+        widest = std::max(widest, view()->fontMetrics().horizontalAdvance(
+                                      itemText(row) + QStringLiteral("   ") +
+                                      itemData(row, DESCRIPTION_ROLE).toString()));
+    view()->setMinimumWidth(widest + 2 * view()->fontMetrics().averageCharWidth() + view()->frameWidth() * 2);
     QComboBox::showPopup();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <functional>
 #include <vector>
 
 // The device box: the identifier to open, typed or chosen from its list. The
@@ -22,6 +23,8 @@ public:
 
     // The entries after the first, in this order.
     void ShowDevices(const std::vector<Entry>& entries);
+    // Sets an entry's description (and any other data under the role).
+    void Describe(int row, const QVariant& value, int role = DESCRIPTION_ROLE);
     void showPopup() override;
 
 signals:
@@ -31,4 +34,9 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+
+private:
+    // Changes the list with the box's text, caret and selection kept: a
+    // combo box rewrites its text whenever its current entry changes.
+    void KeepingTheText(const std::function<void()>& change);
 };

@@ -74,8 +74,9 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("Append every USB library call to FILE, with the bytes of each packet."),
         QStringLiteral("FILE"));
     const QCommandLineOption list(
-        QStringLiteral("list"), QStringLiteral("Print the devices Pellmark could talk to, and whether each can be "
-                                               "opened, and exit."));
+        QStringLiteral("list"),
+        QStringLiteral("Print the devices Pellmark could talk to, and whether each can be "
+                       "opened, and exit."));
     const QCommandLineOption reopen(
         QStringLiteral("reopen"),
         QStringLiteral("Reopen the device when it returns after leaving (a reset or a new firmware)."));

@@ -34,6 +34,7 @@ void DeviceFollower::Left()
 {
     link_.ClosePipes();
     away_ = true;
+    failureMarked_ = false;
     Mark("left", QStringLiteral("%1 left at %2; waiting for it to return")
                      .arg(window_.cmbDesc->currentText(), // the box is locked while open
                           QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
@@ -46,8 +47,10 @@ void DeviceFollower::Look()
     if (!away_ || library_.MPUSBGetDeviceCount(link_.State.DeviceId) < 1)
         return;
     if (std::optional<std::string> problem = link_.OpenPipesQuietly()) {
-        Mark("failed", QStringLiteral("it is back but did not open (%1); trying again")
-                           .arg(QString::fromStdString(*problem)));
+        if (!failureMarked_) // once, not once a second
+            Mark("failed", QStringLiteral("it is back but did not open (%1); trying again")
+                               .arg(QString::fromStdString(*problem)));
+        failureMarked_ = true;
         return;
     }
     StopWaiting();

@@ -43,4 +43,5 @@ private:
     SessionFiles* files_;
     QTimer check_;
     bool away_ = false;
+    bool failureMarked_ = false; // a failed attempt to open it again has been marked
 };

@@ -18,7 +18,8 @@ QString Description(const AttachedDevice& device)
         if (c.category() == QChar::Other_Control)
             c = QChar(u'\uFFFD');
     text = text.trimmed();
-    return text.isEmpty() && !device.problem.empty() ? "(" + QString::fromStdString(device.problem) + ")" : text;
+    return text.isEmpty() && !device.problem.empty() ? "(" + QString::fromStdString(device.problem) + ")"
+                                                     : text;
 }
 
 // Marks a description that the device count gave, to be asked again next time.
@@ -26,7 +27,8 @@ constexpr int COUNTED_ROLE = DeviceBox::DESCRIPTION_ROLE + 1;
 
 } // namespace
 
-DeviceList::DeviceList(DeviceBox& box, LibraryRouter& library, DeviceNews& news) : box_(box), library_(library)
+DeviceList::DeviceList(DeviceBox& box, LibraryRouter& library, DeviceNews& news)
+    : box_(box), library_(library)
 {
     connect(&news, &DeviceNews::Changed, this, &DeviceList::Fill);
     connect(&box_, &DeviceBox::PopupOpening, this, &DeviceList::SayWhichAreAttached);
@@ -51,7 +53,7 @@ void DeviceList::SayWhichAreAttached()
             continue;
         const std::string id = EncodeCodePage(box_.itemText(row).toStdU16String());
         box_.Describe(row, library_.MPUSBGetDeviceCount(id) > 0 ? QStringLiteral("(attached)")
-                                                                 : QStringLiteral("(not attached)"));
+                                                                : QStringLiteral("(not attached)"));
         box_.Describe(row, true, COUNTED_ROLE);
     }
 }

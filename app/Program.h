@@ -4,9 +4,9 @@
 
 #include "CommandLine.h"
 #include "DeviceFollower.h"
+#include "DeviceLink.h"
 #include "DeviceList.h"
 #include "DeviceNews.h"
-#include "DeviceLink.h"
 #include "FrmCom3.h"
 #include "LibraryRouter.h"
 #include "MessageBoxes.h"

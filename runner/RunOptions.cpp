@@ -47,19 +47,17 @@ std::optional<std::string> ParseRunOptions(const std::vector<std::string>& argum
         {"--wait-device",
          [&options](const std::string& value) -> std::optional<std::string> {
              options.waitDevice = ParseDuration(value);
-             return options.waitDevice ? std::nullopt
-                                       : std::optional<std::string>("'" + value + "' is no duration (500ms, 2s)");
+             return options.waitDevice
+                        ? std::nullopt
+                        : std::optional<std::string>("'" + value + "' is no duration (500ms, 2s)");
          }},
         {"--junit", file(options.junit)},
         {"--log", file(options.log)},
         {"--trace", file(options.trace)},
     };
-    const std::map<std::string, bool*> flags = {{"--fail-fast", &options.failFast},
-                                                {"--list", &options.list},
-                                                {"--help", &options.help},
-                                                {"-h", &options.help},
-                                                {"--version", &options.version},
-                                                {"-v", &options.version}};
+    const std::map<std::string, bool*> flags = {{"--fail-fast", &options.failFast}, {"--list", &options.list},
+                                                {"--help", &options.help},          {"-h", &options.help},
+                                                {"--version", &options.version},    {"-v", &options.version}};
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const std::string name = argument.substr(0, argument.find('='));

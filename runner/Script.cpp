@@ -100,7 +100,8 @@ std::optional<std::string> Parser::Take(int line, std::string_view text)
     } else if (word == "reopen") {
         step.kind = Step::Kind::Reopen;
         step.duration = REOPEN_WAIT;
-        if (!rest.empty() && (rest.substr(0, 7) != "within " || !(step.duration = ParseDuration(rest.substr(7)))))
+        if (!rest.empty() &&
+            (rest.substr(0, 7) != "within " || !(step.duration = ParseDuration(rest.substr(7)))))
             return "reopen takes nothing or a wait: reopen within 8s";
     } else {
         return "'" + std::string(word) +

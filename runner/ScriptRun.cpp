@@ -80,7 +80,8 @@ bool ScriptRun::RunSteps(const std::vector<Step>& steps, TestReport& report)
     for (auto it = steps.begin(); it != steps.end(); ++it) {
         const Step& step = *it;
         // A device that leaves before a reopen step is awaited, not the run's end.
-        reopenAhead_ = std::any_of(it, steps.end(), [](const Step& s) { return s.kind == Step::Kind::Reopen; });
+        reopenAhead_ =
+            std::any_of(it, steps.end(), [](const Step& s) { return s.kind == Step::Kind::Reopen; });
         bool passed = true;
         switch (step.kind) {
         case Step::Kind::Device:
@@ -200,7 +201,8 @@ bool ScriptRun::Reopen(const Step& step, TestReport& report)
     }
     if (!interrupted_ && report.passed) {
         end_ = RunEnd::DeviceGone;
-        report.reason = "the device did not leave and return within " + std::to_string(step.duration->count()) + "ms";
+        report.reason =
+            "the device did not leave and return within " + std::to_string(step.duration->count()) + "ms";
     }
     return false;
 }

@@ -86,7 +86,8 @@ void WaitForDevice(UsbLibrary& library, const std::string& deviceId, Millisecond
                    const std::atomic<bool>& interrupted)
 {
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    while (library.MPUSBGetDeviceCount(deviceId) < 1 && std::chrono::steady_clock::now() < deadline && !interrupted)
+    while (library.MPUSBGetDeviceCount(deviceId) < 1 && std::chrono::steady_clock::now() < deadline &&
+           !interrupted)
         Sleep(50);
 }
 

@@ -3,9 +3,9 @@
 #include "DeviceLink.h"
 #include "FakeLibrary.h"
 #include "LibraryRouter.h"
-#include "backends/DemoDevice.h"
 #include "ScriptRun.h"
 #include "SessionFiles.h"
+#include "backends/DemoDevice.h"
 
 TEST(ScriptRun, ReadsThatTimeOutWithoutWaitingDoNotSpin)
 {

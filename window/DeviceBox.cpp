@@ -74,9 +74,9 @@ void DeviceBox::showPopup()
     // Wide enough for each identifier with its description.
     int widest = 0;
     for (int row = 0; row < count(); ++row)
-        widest = std::max(widest, view()->fontMetrics().horizontalAdvance(
-                                      itemText(row) + QStringLiteral("   ") +
-                                      itemData(row, DESCRIPTION_ROLE).toString()));
+        widest = std::max(
+            widest, view()->fontMetrics().horizontalAdvance(itemText(row) + QStringLiteral("   ") +
+                                                            itemData(row, DESCRIPTION_ROLE).toString()));
     view()->setMinimumWidth(widest + 2 * view()->fontMetrics().averageCharWidth() + view()->frameWidth() * 2);
     QComboBox::showPopup();
 }

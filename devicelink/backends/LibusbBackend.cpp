@@ -245,9 +245,10 @@ std::vector<AttachedDevice> LibusbBackend::Attached()
             continue;
         bool serialAlone = true;
         for (std::size_t j = 0; j < attached.size(); ++j)
-            serialAlone = serialAlone && (j == i || ids[j] != ids[i] || attached[j].serial != attached[i].serial);
-        attached[i].id += Nameable(attached[i].serial) && serialAlone ? " sn_" + attached[i].serial
-                                                                      : " port_" + ports[i];
+            serialAlone =
+                serialAlone && (j == i || ids[j] != ids[i] || attached[j].serial != attached[i].serial);
+        attached[i].id +=
+            Nameable(attached[i].serial) && serialAlone ? " sn_" + attached[i].serial : " port_" + ports[i];
     }
     return attached;
 }

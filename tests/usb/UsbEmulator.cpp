@@ -305,8 +305,8 @@ void EmulatedDevice::Control(Urb& transfer)
             descriptor.insert(descriptor.end(), {static_cast<std::uint8_t>(c), 0});
     }
     descriptor[0] = static_cast<std::uint8_t>(descriptor.size());
-    const std::size_t length = std::min<std::size_t>({descriptor.size(), capacity - 8,
-                                                      static_cast<std::size_t>(setup[6] | setup[7] << 8)});
+    const std::size_t length = std::min<std::size_t>(
+        {descriptor.size(), capacity - 8, static_cast<std::size_t>(setup[6] | setup[7] << 8)});
     std::copy_n(descriptor.begin(), length, setup + 8);
     transfer.filled = length;
     Finish(transfer, 0);

@@ -92,7 +92,6 @@ private:
     int number_ = 0; // its place: port number on bus 1
 };
 
-
 // A umockdev testbed holding emulated devices. Create it before libusb
 // starts; the process must run with libumockdev-preload.
 class UsbEmulator {

@@ -256,11 +256,9 @@ TEST_F(Backend, AttachedDevicesShowTheirStringsAndWhetherTheyOpen)
     emulator.AddDevice({.product = 0x000c}).RefuseAccess();
     Start(0);
     const std::string listing = ListingText(backend->Attached());
-    EXPECT_NE(listing.find("vid_04d8&pid_0011    \"Maker\\x01\" \"Board\"  serial 1234  bus 1 port "),
-              std::string::npos)
-        << listing;
-    EXPECT_NE(listing.find("vid_04d8&pid_000c    bus 1 port "), std::string::npos) << listing;
-    EXPECT_NE(listing.find("no permission"), std::string::npos) << listing;
+    for (const char* line : {"vid_04d8&pid_0011    \"Maker\\x01\" \"Board\"  serial 1234  bus 1 port 1  can be opened\n",
+                             "vid_04d8&pid_000c    bus 1 port 2  no permission: "})
+        EXPECT_NE(listing.find(line), std::string::npos) << listing;
 }
 
 TEST_F(Backend, TwoDevicesAlikeAreToldApartBySerial)

@@ -297,13 +297,11 @@ void EmulatedDevice::Control(Urb& transfer)
         Finish(transfer, -EPIPE); // a request it does not know stalls, as devices do
         return;
     }
-    std::vector<std::uint8_t> descriptor{0, 3};
-    if (index == 0) {
-        descriptor.insert(descriptor.end(), {0x09, 0x04}); // US English only
-    } else {
-        for (char c : *strings[index - 1])
-            descriptor.insert(descriptor.end(), {static_cast<std::uint8_t>(c), 0});
-    }
+    std::vector<std::uint8_t> descriptor{0, 3, 0x09, 0x04}; // string 0: US English only
+    if (index > 0)
+        descriptor.resize(2);
+    for (char c : index > 0 ? *strings[index - 1] : std::string())
+        descriptor.insert(descriptor.end(), {static_cast<std::uint8_t>(c), 0});
     descriptor[0] = static_cast<std::uint8_t>(descriptor.size());
     const std::size_t length = std::min<std::size_t>(
         {descriptor.size(), capacity - 8, static_cast<std::size_t>(setup[6] | setup[7] << 8)});

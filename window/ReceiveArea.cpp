@@ -26,7 +26,6 @@ ReceiveArea::ReceiveArea(QWidget* parent) : QPlainTextEdit(parent)
     setTabChangesFocus(true);
     frame_.setSingleShot(true);
     frame_.setTimerType(Qt::PreciseTimer);
-    frame_.setInterval(FRAME_MS);
     connect(&frame_, &QTimer::timeout, this, &ReceiveArea::Flush);
     QScrollBar* bar = verticalScrollBar();
     // Only the user moves the view off the end or back to it.
@@ -64,8 +63,13 @@ void ReceiveArea::AppendLine(QStringView line)
     waiting_ += line;
     waiting_ += u'\n';
     ++waitingLines_;
-    if (!frame_.isActive())
-        frame_.start();
+    if (frame_.isActive())
+        return; // never restarted by a line: frames keep coming while lines do
+    const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : FRAME_MS;
+    if (since >= FRAME_MS)
+        Flush();
+    else
+        frame_.start(static_cast<int>(FRAME_MS - since));
 }
 
 void ReceiveArea::Flush()
@@ -73,6 +77,7 @@ void ReceiveArea::Flush()
     frame_.stop();
     if (waitingLines_ == 0)
         return;
+    sinceFlush_.start();
     QTextDocument* document = this->document();
     QScrollBar* bar = verticalScrollBar();
     const bool following = following_ && !mouseHeld_ && !bar->isSliderDown();
@@ -115,6 +120,8 @@ void ReceiveArea::Flush()
     else
         bar->setValue(document->findBlockByNumber(topBlock - dropped).firstLineNumber() + topLineInBlock);
     adjusting_ = false;
+    // On screen now, not at the loop's next turn, which may be a read's wait away.
+    repaint();
 }
 
 void ReceiveArea::KeepWithinCharacterLimit()

@@ -59,9 +59,8 @@ TEST_F(Area, TheFirstLineShowsAtOnceAndFramesKeepComingWhileLinesDo)
     window.txtReceive->AppendLine(u"one"); // after a quiet spell
     window.txtReceive->AppendLine(u"two"); // waits for the frame
     EXPECT_EQ(window.txtReceive->toPlainText(), "one\n");
-    // A line on every turn of the event loop must not hold the frame back.
     for (int turn = 0; turn < 1'000'000 && !window.txtReceive->toPlainText().contains("two"); ++turn) {
-        window.txtReceive->AppendLine(u"more");
+        window.txtReceive->AppendLine(u"more"); // a line every turn must not hold the frame back
         QCoreApplication::processEvents();
     }
     EXPECT_TRUE(window.txtReceive->toPlainText().startsWith("one\ntwo\nmore\n"));

@@ -12,13 +12,13 @@ class QMenu;
 // The first line after a quiet spell is added at once; lines that follow it
 // are added together once a frame, at a pace a reader can follow, so that the
 // text, the view and the scroll bar change once a frame rather than once a
-// line, and no line waits more than a frame. Appending never moves the caret and costs the
-// same however much text there is. The view follows the end once it has been
-// brought there by any means (the wheel, the scroll bar's thumb, arrows or
-// menu, ScrollToEnd), except while the left button selects in it or holds
-// the thumb; a view scrolled back, and a selection, stay on their text while
-// lines arrive and the oldest go. The text is bounded in lines and in
-// characters.
+// line, and no line waits more than a frame. Appending never moves the caret
+// and costs the same however much text there is. The view follows the end
+// once it has been brought there by any means (the wheel, the scroll bar's
+// thumb, arrows or menu, ScrollToEnd), except while the left button selects
+// in it or holds the thumb; a view scrolled back, and a selection, stay on
+// their text while lines arrive and the oldest go. The text is bounded in
+// lines and in characters.
 class ReceiveArea : public QPlainTextEdit {
     Q_OBJECT
 public:

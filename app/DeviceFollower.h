@@ -26,7 +26,6 @@ public:
                    LineAssembly& lines, SessionFiles* files);
 
     QAction Toggle{QStringLiteral("&Reopen when the device returns")};
-    bool Away() const { return away_; }
 
 private:
     void Switch(bool on);

@@ -22,9 +22,6 @@ QString Description(const AttachedDevice& device)
                                                      : text;
 }
 
-// Marks a description that the device count gave, to be asked again next time.
-constexpr int COUNTED_ROLE = DeviceBox::DESCRIPTION_ROLE + 1;
-
 } // namespace
 
 DeviceList::DeviceList(DeviceBox& box, LibraryRouter& library, DeviceNews& news)
@@ -49,11 +46,11 @@ void DeviceList::SayWhichAreAttached()
 {
     for (int row = 0; row < box_.count(); ++row) {
         if (!box_.itemData(row, DeviceBox::DESCRIPTION_ROLE).toString().isEmpty() &&
-            !box_.itemData(row, COUNTED_ROLE).toBool())
+            !box_.itemData(row, DeviceBox::COUNTED_ROLE).toBool())
             continue;
         const std::string id = EncodeCodePage(box_.itemText(row).toStdU16String());
         box_.Describe(row, library_.MPUSBGetDeviceCount(id) > 0 ? QStringLiteral("(attached)")
                                                                 : QStringLiteral("(not attached)"));
-        box_.Describe(row, true, COUNTED_ROLE);
+        box_.Describe(row, true, DeviceBox::COUNTED_ROLE);
     }
 }

@@ -67,15 +67,18 @@ std::variant<std::u16string, std::string> DeviceOf(const RunOptions& options,
         return FromUtf8(*options.device).value_or(u"");
     std::optional<std::u16string> device;
     for (const Script& script : scripts) {
-        // A script without a test line is one test that holds its device line.
-        const std::vector<Step>& steps = script.setUp.empty() ? script.tests.front().steps : script.setUp;
-        for (const Step& step : steps)
-            if (step.kind == Step::Kind::Device) {
-                if (device && *device != step.argument)
-                    return script.name + ":" + std::to_string(step.line) +
-                           ": another device than the other scripts'";
-                device = step.argument;
-            }
+        // A device line may stand in a test: a script without test lines is one test.
+        std::vector<const std::vector<Step>*> parts{&script.setUp};
+        for (const TestCase& test : script.tests)
+            parts.push_back(&test.steps);
+        for (const std::vector<Step>* steps : parts)
+            for (const Step& step : *steps)
+                if (step.kind == Step::Kind::Device) {
+                    if (device && *device != step.argument)
+                        return script.name + ":" + std::to_string(step.line) +
+                               ": another device than the other scripts'";
+                    device = step.argument;
+                }
     }
     if (!device)
         return std::string("no device: give --device ID or a device line");

@@ -3,7 +3,8 @@
 # every test; then builds it all again with clang under AddressSanitizer (leak
 # detection on) and UndefinedBehaviorSanitizer, runs every test there, and
 # runs each fuzz target for a few seconds. Any sanitizer report fails the run.
-# Last, the device link is cross-built for Windows and tested under Wine.
+# Last, the device link and pellmark-run are cross-built for Windows and
+# tested under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,5 +15,5 @@ for tree in tests sanitize; do
   ctest --preset "$tree"
 done
 
-# The device link cross-built for Windows, its tests under Wine.
+# What needs no Qt cross-built for Windows, its tests under Wine.
 scripts/test-windows.sh

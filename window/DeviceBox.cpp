@@ -56,7 +56,7 @@ void DeviceBox::ShowDevices(const std::vector<Entry>& entries)
             else
                 setItemText(row, entries[i].id);
             setItemData(row, entries[i].description, DESCRIPTION_ROLE);
-            setItemData(row, QVariant(), DESCRIPTION_ROLE + 1); // what a caller may have added
+            setItemData(row, QVariant(), COUNTED_ROLE);
         }
         while (count() > first + static_cast<int>(entries.size()))
             removeItem(count() - 1);

@@ -18,6 +18,9 @@ public:
         QString description; // shown beside the identifier in the drop-down
     };
     static constexpr int DESCRIPTION_ROLE = Qt::UserRole + 1;
+    // Set on a description the device count gave, to be asked again each
+    // time the list opens; ShowDevices clears it with the description.
+    static constexpr int COUNTED_ROLE = Qt::UserRole + 2;
 
     explicit DeviceBox(QWidget* parent = nullptr);
 

@@ -67,7 +67,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption open(QStringLiteral("open"),
                                   QStringLiteral("Press Open once the window is shown."));
     const QCommandLineOption log(QStringLiteral("log"),
-                                 QStringLiteral("Append every received line to FILE, with its local time."),
+                                 QStringLiteral("Append every received line to FILE, with its local time, "
+                                                "and each line sent, open and close."),
                                  QStringLiteral("FILE"));
     const QCommandLineOption trace(
         QStringLiteral("trace"),
@@ -80,7 +81,13 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption reopen(
         QStringLiteral("reopen"),
         QStringLiteral("Reopen the device when it returns after leaving (a reset or a new firmware)."));
-    for (const QCommandLineOption& option : {help, version, device, open, log, trace, list, reopen})
+    const QCommandLineOption times(QStringLiteral("times"),
+                                   QStringLiteral("Show the time each line came, beside it."));
+    const QCommandLineOption echo(
+        QStringLiteral("echo"),
+        QStringLiteral("Show each line sent among the received lines, marked as sent."));
+    for (const QCommandLineOption& option :
+         {help, version, device, open, log, trace, list, reopen, times, echo})
         parser.addOption(option);
     AddQtOptions(parser);
 
@@ -102,7 +109,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         return stop(0, QStringLiteral("pellmark " PELLMARK_VERSION "\n"));
     if (parser.isSet(list))
         return stop(0, QString::fromStdString(AttachedDevicesText()));
-    result.session = {parser.value(device), parser.isSet(open), PathOfArgument(parser.value(log)),
-                      PathOfArgument(parser.value(trace)), parser.isSet(reopen)};
+    result.session = {parser.value(device),
+                      parser.isSet(open),
+                      PathOfArgument(parser.value(log)),
+                      PathOfArgument(parser.value(trace)),
+                      parser.isSet(reopen),
+                      parser.isSet(times),
+                      parser.isSet(echo)};
     return result;
 }

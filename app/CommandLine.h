@@ -11,6 +11,8 @@ struct SessionOptions {
     std::filesystem::path logPath;   // received lines, with their times
     std::filesystem::path tracePath; // every library call, with its bytes
     bool reopen = false;             // follow the device when it leaves and returns
+    bool times = false;              // show each line's time
+    bool echo = false;               // show the lines written among the received ones
 };
 
 // What the command line asks for.

@@ -17,6 +17,8 @@ int Main(const SessionOptions& options)
     if (auto missing = MissingConverter())
         program.messages.ShowMessage(*missing);
     program.follower.Toggle.setChecked(options.reopen);
+    program.aids.ShowTimes.setChecked(options.times);
+    program.aids.ShowSent.setChecked(options.echo);
     QTimer::singleShot(0, &program.devices, [&program] { program.StartDeviceList(); });
     if (options.open)
         QTimer::singleShot(0, program.window.cmdPrepare, &QPushButton::click);

@@ -7,11 +7,11 @@
 #include "FrmCom3.h"
 #include "LibraryRouter.h"
 #include "LineAssembly.h"
-#include "SessionFiles.h"
+#include "SessionAids.h"
 
 DeviceFollower::DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter& library, DeviceNews& news,
-                               LineAssembly& lines, SessionFiles* files)
-    : window_(window), link_(link), library_(library), lines_(lines), files_(files)
+                               LineAssembly& lines, SessionAids& aids)
+    : window_(window), link_(link), library_(library), lines_(lines), aids_(aids)
 {
     connect(&news, &DeviceNews::Changed, this, &DeviceFollower::Look);
     Toggle.setCheckable(true);
@@ -35,9 +35,9 @@ void DeviceFollower::Left()
     link_.ClosePipes();
     away_ = true;
     failureMarked_ = false;
-    Mark("left", QStringLiteral("%1 left at %2; waiting for it to return")
-                     .arg(window_.cmbDesc->currentText(), // the box is locked while open
-                          QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
+    aids_.Mark("left", QStringLiteral("%1 left at %2; waiting for it to return")
+                           .arg(window_.cmbDesc->currentText(), // the box is locked while open
+                                QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
     window_.sbrMessage->SetStatusText(QStringLiteral("Away: waiting for the device to return"));
     check_.start();
 }
@@ -48,15 +48,15 @@ void DeviceFollower::Look()
         return;
     if (std::optional<std::string> problem = link_.OpenPipesQuietly()) {
         if (!failureMarked_) // once, not once a second
-            Mark("failed", QStringLiteral("it is back but did not open (%1); trying again")
-                               .arg(QString::fromStdString(*problem)));
+            aids_.Mark("failed", QStringLiteral("it is back but did not open (%1); trying again")
+                                     .arg(QString::fromStdString(*problem)));
         failureMarked_ = true;
         return;
     }
     StopWaiting();
     lines_.Discard(); // a line begun before it left will never end
-    Mark("back", QStringLiteral("it returned at %1 and is open again; a line it had begun is dropped")
-                     .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
+    aids_.Mark("back", QStringLiteral("it returned at %1 and is open again; a line it had begun is dropped")
+                           .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
     window_.sbrMessage->SetStatusText(QStringLiteral("Prepared"));
 }
 
@@ -64,12 +64,4 @@ void DeviceFollower::StopWaiting()
 {
     away_ = false;
     check_.stop();
-}
-
-void DeviceFollower::Mark(const char* kind, const QString& text)
-{
-    // A tab sets it apart: lines from a device never hold one.
-    window_.txtReceive->AppendLine(QStringLiteral("\t%1\t%2").arg(QLatin1String(kind), text));
-    if (files_)
-        files_->LogMark(kind, text.toStdU16String());
 }

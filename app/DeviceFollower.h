@@ -9,7 +9,7 @@ class DeviceNews;
 class FrmCom3;
 class LibraryRouter;
 class LineAssembly;
-class SessionFiles;
+class SessionAids;
 
 // Opens the device again when it leaves and returns (a reset, a new
 // firmware), while Toggle is ticked (--reopen ticks it). A read or a write
@@ -23,7 +23,7 @@ public:
     static constexpr int CHECK_MS = 1000;
 
     DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter& library, DeviceNews& news,
-                   LineAssembly& lines, SessionFiles* files);
+                   LineAssembly& lines, SessionAids& aids);
 
     QAction Toggle{QStringLiteral("&Reopen when the device returns")};
 
@@ -33,13 +33,12 @@ private:
     // Opens the device if it is back.
     void Look();
     void StopWaiting();
-    void Mark(const char* kind, const QString& text);
 
     FrmCom3& window_;
     DeviceLink& link_;
     LibraryRouter& library_;
     LineAssembly& lines_;
-    SessionFiles* files_;
+    SessionAids& aids_;
     QTimer check_;
     bool away_ = false;
     bool failureMarked_ = false; // a failed attempt to open it again has been marked

@@ -19,7 +19,7 @@ void WakeTheLoop()
 } // namespace
 
 Program::Program(const SessionOptions& options)
-    : files(options.logPath, options.tracePath, messages, WakeTheLoop),
+    : files(options.logPath, options.tracePath, messages, WakeTheLoop, "Pellmark " PELLMARK_VERSION),
       tracer(files.Trace() ? std::make_unique<TracingLibrary>(library, *files.Trace()) : nullptr)
 {
     AddSystemBackends(library, messages);

@@ -11,13 +11,14 @@
 #include "LibraryRouter.h"
 #include "MessageBoxes.h"
 #include "ReceiveLoop.h"
+#include "SessionAids.h"
 #include "SessionFiles.h"
 #include "TracingLibrary.h"
 
 // Everything one run holds, put together as the program runs it: the USB
 // library (demo device and libusb) and its trace, the device link, the window,
 // the loop, the files the session writes and what follows a device that
-// leaves and returns.
+// leaves and returns, and the aids of the receive area's menu.
 struct Program {
     explicit Program(const SessionOptions& options = {});
 
@@ -35,5 +36,6 @@ struct Program {
     ReceiveLoop loop{window, link, &files};
     DeviceNews news{library};
     DeviceList devices{*window.cmbDesc, library, news};
-    DeviceFollower follower{window, link, library, news, loop.Lines, &files};
+    SessionAids aids{window, link, files, loop.Clock};
+    DeviceFollower follower{window, link, library, news, loop.Lines, aids};
 };

@@ -4,6 +4,7 @@
 
 #include "DeviceLink.h"
 #include "FrmCom3.h"
+#include "LocalTime.h"
 #include "SessionFiles.h"
 #include "Sleep.h"
 
@@ -32,10 +33,11 @@ bool ReceiveLoop::RunCycle()
     std::u16string text = link_.ReceiveLine(READ_TIMEOUT_MS);
     if (!text.empty()) {
         Lines.Walk(text, [this](std::u16string_view line) {
+            const auto now = Clock();
             const QStringView shown(line.data(), static_cast<qsizetype>(line.size()));
-            window_.txtReceive->AppendLine(shown);
+            window_.txtReceive->AppendLine(shown, LocalMillisecondOfDay(now));
             if (files_)
-                files_->LogLine(line);
+                files_->LogLine(line, now);
             window_.sbrMessage->SetStatusText(QStringLiteral("Received"));
         });
     }

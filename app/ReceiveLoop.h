@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
+
 #include "LineAssembly.h"
 
 class DeviceLink;
@@ -22,6 +25,8 @@ public:
     void Run();
 
     LineAssembly Lines;
+    // Read once for each line: its time in the area and in the log.
+    std::function<std::chrono::system_clock::time_point()> Clock = std::chrono::system_clock::now;
 
 private:
     FrmCom3& window_;

@@ -160,15 +160,36 @@ AppendFile::AppendFile(std::filesystem::path path, std::function<void()> problem
 {
 }
 
-AppendFile::~AppendFile()
+void AppendFile::Finish()
 {
     Writer& writer = *writer_;
-    std::unique_lock lock(writer.mutex);
+    std::lock_guard lock(writer.mutex);
+    if (writer.stopping)
+        return;
     if (!writer.failed)
         writer.queued += writer.GapMark();
     writer.stopping = true;
-    writer.problemArrived = nullptr;
     writer.wake.notify_one();
+}
+
+bool AppendFile::Failed() const
+{
+    std::lock_guard lock(writer_->mutex);
+    return writer_->failed;
+}
+
+bool AppendFile::Finished() const
+{
+    std::lock_guard lock(writer_->mutex);
+    return writer_->finished;
+}
+
+AppendFile::~AppendFile()
+{
+    Finish();
+    Writer& writer = *writer_;
+    std::unique_lock lock(writer.mutex);
+    writer.problemArrived = nullptr;
     // A writer making progress, such as one on a slow disk, keeps its data;
     // one that makes none (a FIFO nobody opens, a pipe nobody reads) is left.
     std::uint64_t seen = writer.written;

@@ -41,6 +41,13 @@ public:
     void Mark(std::string_view stamp, std::string_view kind, std::string_view text);
     // A problem not told yet, or nothing.
     std::optional<std::string> TakeProblem();
+    // Ends the file without waiting: the writer writes what was handed over
+    // and closes the file on its own. Nothing may be appended after it.
+    void Finish();
+    // The file did not open or a write failed: nothing more goes into it.
+    bool Failed() const;
+    // The writer has closed the file, or given up on it.
+    bool Finished() const;
 
 private:
     struct Writer;

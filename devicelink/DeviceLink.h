@@ -41,8 +41,9 @@ public:
     void OpenPipes();
     // The same without telling anyone: what went wrong, or nothing once open.
     std::optional<std::string> OpenPipesQuietly();
-    // Closes whatever is open; never tells anything.
-    void ClosePipes();
+    // Closes whatever is open; never tells the user. With a reason, a close of
+    // open pipes is noted ("by Close", "at exit").
+    void ClosePipes(std::string_view why = {});
     // After a failed write: an invalid handle closes the pipes silently, any
     // other error is shown with its code.
     void ReportLastError();
@@ -65,8 +66,14 @@ public:
     // write that fails because the device has gone calls it instead of
     // telling the user. Unset, such a failure is handled as it always was.
     std::function<void()> Departed;
+    // Set by whoever keeps a record of the session: told of each open
+    // ("open"), each open that failed with its message ("failed") and each
+    // close with its reason ("close"), as a kind word and a text.
+    std::function<void(std::string_view kind, std::u16string_view text)> Noted;
 
 private:
+    void Note(std::string_view kind, std::string_view detail);
+
     UsbLibrary& library_;
     MessageSink& messages_;
     std::array<std::uint8_t, BUFFER_SIZE> SendBuffer{};

@@ -17,6 +17,17 @@ long long DaysFromCivil(long long year, unsigned month, unsigned day)
     return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
 }
 
+std::tm LocalCalendar(std::time_t since)
+{
+    std::tm local{};
+    // std::localtime shares one result between callers.
+    static std::mutex shared;
+    std::lock_guard lock(shared);
+    if (const std::tm* found = std::localtime(&since))
+        local = *found;
+    return local;
+}
+
 } // namespace
 
 std::string LocalTimeText(std::chrono::system_clock::time_point time)
@@ -25,14 +36,7 @@ std::string LocalTimeText(std::chrono::system_clock::time_point time)
     const auto seconds = floor<std::chrono::seconds>(time);
     const auto milliseconds = duration_cast<std::chrono::milliseconds>(time - seconds).count();
     const std::time_t since = system_clock::to_time_t(seconds);
-    std::tm local{};
-    {
-        // std::localtime shares one result between callers.
-        static std::mutex shared;
-        std::lock_guard lock(shared);
-        if (const std::tm* found = std::localtime(&since))
-            local = *found;
-    }
+    const std::tm local = LocalCalendar(since);
     // The offset is what the local calendar time reads as UTC, less the time.
     const long long asUtc = DaysFromCivil(local.tm_year + 1900LL, static_cast<unsigned>(local.tm_mon + 1),
                                           static_cast<unsigned>(local.tm_mday)) *
@@ -52,4 +56,13 @@ std::string LocalTimeText(std::chrono::system_clock::time_point time)
                       offsetMinutes < 0 ? '-' : '+', absolute / 60, absolute % 60);
     }
     return text;
+}
+
+int LocalMillisecondOfDay(std::chrono::system_clock::time_point time)
+{
+    using namespace std::chrono;
+    const auto seconds = floor<std::chrono::seconds>(time);
+    const std::tm local = LocalCalendar(system_clock::to_time_t(seconds));
+    return ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000 +
+           static_cast<int>(duration_cast<milliseconds>(time - seconds).count());
 }

@@ -12,10 +12,26 @@ std::string NumberText(std::int32_t value)
     return (value >= 0 ? " " : "") + std::to_string(value);
 }
 
+void DeviceLink::Note(std::string_view kind, std::string_view detail)
+{
+    if (!Noted)
+        return;
+    CodePageDecoder decoder;
+    std::u16string text =
+        decoder.Decode(reinterpret_cast<const std::uint8_t*>(State.DeviceId.data()), State.DeviceId.size());
+    if (!detail.empty()) {
+        text += u' ';
+        text.append(detail.begin(), detail.end()); // our own texts are ASCII
+    }
+    Noted(kind, text);
+}
+
 void DeviceLink::OpenPipes()
 {
-    if (std::optional<std::string> problem = OpenPipesQuietly())
+    if (std::optional<std::string> problem = OpenPipesQuietly()) {
+        Note("failed", "did not open: " + *problem);
         messages_.ShowMessage(*problem);
+    }
 }
 
 std::optional<std::string> DeviceLink::OpenPipesQuietly()
@@ -31,6 +47,7 @@ std::optional<std::string> DeviceLink::OpenPipesQuietly()
     State.InPipe = library_.MPUSBOpen(0, State.DeviceId, ENDPOINT, DIRECTION_READ, 0);
     if (State.OutPipe != INVALID_PIPE && State.InPipe != INVALID_PIPE) {
         State.PipesOpen = true;
+        Note("open", {});
         return std::nullopt;
     }
     std::string problem =
@@ -40,8 +57,10 @@ std::optional<std::string> DeviceLink::OpenPipesQuietly()
     return problem;
 }
 
-void DeviceLink::ClosePipes()
+void DeviceLink::ClosePipes(std::string_view why)
 {
+    if (!why.empty() && State.PipesOpen)
+        Note("close", why);
     if (State.OutPipe != INVALID_PIPE) {
         library_.MPUSBClose(State.OutPipe);
         State.OutPipe = INVALID_PIPE;
@@ -63,7 +82,7 @@ void DeviceLink::ReportLastError()
         return;
     }
     if (error == ErrorCode::InvalidHandle) {
-        ClosePipes();
+        ClosePipes("after an invalid handle");
         return;
     }
     messages_.ShowMessage("Error code: " + NumberText(static_cast<std::int32_t>(error)));

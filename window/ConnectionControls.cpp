@@ -61,14 +61,14 @@ void FrmCom3::cmdPrepare_Click()
 
 void FrmCom3::cmdClose_Click()
 {
-    link_.ClosePipes();
+    link_.ClosePipes("by Close");
     EnterIdle();
 }
 
 void FrmCom3::Form_Unload()
 {
     if (link_.State.PipesOpen)
-        link_.ClosePipes();
+        link_.ClosePipes("at exit");
 }
 
 void FrmCom3::closeEvent(QCloseEvent* event)

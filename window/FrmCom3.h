@@ -6,7 +6,9 @@
 #include <QWidget>
 
 #include "DeviceBox.h"
+#include "FindBar.h"
 #include "ReceiveArea.h"
+#include "SendHistory.h"
 #include "StatusBar.h"
 
 class DeviceLink;
@@ -43,10 +45,13 @@ public:
     ReceiveArea* txtReceive;
     QLabel* Label2;
     QPushButton* cmdSend;
+    FindBar* findBar;
 
 signals:
     // The partly received line is to be forgotten: the device is being opened.
     void PendingLineDiscarded();
+    // A line was written: what went out of it, at most its first 20 characters.
+    void LineWritten(const QString& sent);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,4 +67,5 @@ private:
     void Send(const QString& line);
 
     DeviceLink& link_;
+    SendHistory history_;
 };

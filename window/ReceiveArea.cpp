@@ -3,13 +3,25 @@
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMenu>
+#include <QPainter>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
+#include <QTime>
 #include <algorithm>
+#include <utility>
 
 #include "MessageBoxes.h"
+#include "TimeMargin.h"
+
+namespace {
+
+const QColor SENT_COLOUR(0, 0, 170);
+const QColor MARK_COLOUR(96, 96, 96);
+
+} // namespace
 
 ReceiveArea::ReceiveArea(QWidget* parent) : QPlainTextEdit(parent)
 {
@@ -34,6 +46,10 @@ ReceiveArea::ReceiveArea(QWidget* parent) : QPlainTextEdit(parent)
             following_ = value == bar->maximum();
     });
     connect(bar, &QScrollBar::actionTriggered, this, &ReceiveArea::CatchUp);
+    connect(this, &QPlainTextEdit::updateRequest, this, [this] {
+        if (timeMargin_)
+            timeMargin_->update();
+    });
     // The end may have moved on while the thumb was held there.
     connect(bar, &QScrollBar::sliderReleased, this, [this] {
         if (following_)
@@ -58,10 +74,28 @@ void ReceiveArea::ScrollToEnd()
     following_ = true;
 }
 
-void ReceiveArea::AppendLine(QStringView line)
+void ReceiveArea::AppendLine(QStringView line, int time)
 {
     waiting_ += line;
     waiting_ += u'\n';
+    Enqueue(time);
+}
+
+void ReceiveArea::AppendMark(QStringView kind, QStringView text, int time)
+{
+    waitingMarks_.push_back({waitingLines_, kind == u"sent" ? SENT_COLOUR : MARK_COLOUR});
+    waiting_ += u'\t';
+    waiting_ += kind;
+    waiting_ += u'\t';
+    for (QChar c : text)
+        waiting_ += c.category() == QChar::Other_Control ? QChar(QChar::ReplacementCharacter) : c;
+    waiting_ += u'\n';
+    Enqueue(time);
+}
+
+void ReceiveArea::Enqueue(int time)
+{
+    waitingTimes_.push_back(time);
     ++waitingLines_;
     if (frame_.isActive())
         return; // never restarted by a line: frames keep coming while lines do
@@ -100,10 +134,14 @@ void ReceiveArea::Flush()
     insertion.insertText(waiting_); // each line break starts a block
     const int inserted = static_cast<int>(waiting_.size());
     const int added = waitingLines_;
-    waiting_.clear();
-    waitingLines_ = 0;
     KeepWithinCharacterLimit();
     const int dropped = blocksBefore + added - document->blockCount();
+    linesGone_ += dropped;
+    Finish(document->findBlockByNumber(std::max(0, document->blockCount() - 1 - added)));
+    waiting_.clear();
+    waitingLines_ = 0;
+    waitingTimes_.clear();
+    waitingMarks_.clear();
 
     if (caretAtEnd || anchorAtEnd) {
         // Counted back from the new end: the oldest lines may have gone.
@@ -120,8 +158,27 @@ void ReceiveArea::Flush()
     else
         bar->setValue(document->findBlockByNumber(topBlock - dropped).firstLineNumber() + topLineInBlock);
     adjusting_ = false;
+    emit Flushed();
     // On screen now, not at the loop's next turn, which may be a read's wait away.
     repaint();
+}
+
+void ReceiveArea::Finish(QTextBlock block)
+{
+    // More lines may have come than the text keeps: the first ones went.
+    const int skipped = std::max(0, waitingLines_ - (document()->blockCount() - 1));
+    const int first = block.blockNumber();
+    for (int line = skipped; line < waitingLines_ && block.isValid(); ++line, block = block.next())
+        block.setUserState(waitingTimes_[line]);
+    for (const auto& [line, colour] : waitingMarks_) {
+        if (line < skipped)
+            continue;
+        QTextCursor marked(document()->findBlockByNumber(first + line - skipped));
+        marked.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        QTextCharFormat look;
+        look.setForeground(colour);
+        marked.setCharFormat(look);
+    }
 }
 
 void ReceiveArea::KeepWithinCharacterLimit()
@@ -143,17 +200,110 @@ void ReceiveArea::Clear()
     frame_.stop();
     waiting_.clear();
     waitingLines_ = 0;
+    waitingTimes_.clear();
+    waitingMarks_.clear();
+    linesGone_ += document()->blockCount() - 1;
     clear();
     following_ = true;
+    emit Flushed();
 }
 
 QString ReceiveArea::SaveTo(const QString& path)
 {
     Flush();
+    QString text;
+    if (timeMargin_) {
+        for (QTextBlock block = document()->begin(); block.next().isValid(); block = block.next())
+            text += TimeText(block.userState()) + u' ' + block.text() + u'\n';
+    } else {
+        text = toPlainText();
+    }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(toPlainText().toUtf8()) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
         return file.errorString();
     return {};
+}
+
+QString ReceiveArea::TimeText(int time)
+{
+    if (time == NO_TIME)
+        return QString(12, u' ');
+    return QTime::fromMSecsSinceStartOfDay(time).toString(QStringLiteral("HH:mm:ss.zzz"));
+}
+
+void ReceiveArea::ShowMatch(const QTextCursor& match, int clearOfTop)
+{
+    Flush();
+    adjusting_ = true;
+    following_ = false;
+    setTextCursor(match);
+    // The match's line a third of the way down, and never under what covers the top.
+    const QTextBlock block = match.block();
+    const QTextLine line = block.layout()->lineForTextPosition(match.position() - block.position());
+    const int lineHeight = std::max(1, fontMetrics().lineSpacing());
+    const int linesInView = std::max(1, viewport()->height() / lineHeight);
+    const int above = std::max(clearOfTop / lineHeight + 1, linesInView / 3);
+    verticalScrollBar()->setValue(block.firstLineNumber() + (line.isValid() ? line.lineNumber() : 0) - above);
+    adjusting_ = false;
+}
+
+QList<QTextBlock> ReceiveArea::BlocksInView() const
+{
+    QList<QTextBlock> blocks;
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        if (blockBoundingGeometry(block).translated(offset).top() > viewport()->height())
+            break;
+        blocks.push_back(block);
+    }
+    return blocks;
+}
+
+void ReceiveArea::ShowTimes(bool shown)
+{
+    if (shown == (timeMargin_ != nullptr))
+        return;
+    Flush();
+    const bool following = following_;
+    const int topBlock = firstVisibleBlock().blockNumber();
+    if (shown) {
+        timeMargin_ = new TimeMargin(*this);
+        timeMargin_->show();
+    } else {
+        delete std::exchange(timeMargin_, nullptr);
+    }
+    // The text narrows or widens; the same line stays at the top.
+    setViewportMargins(shown ? TimeMargin::WidthFor(fontMetrics()) : 0, 0, 0, 0);
+    QScrollBar* bar = verticalScrollBar();
+    adjusting_ = true;
+    bar->setValue(following ? bar->maximum() : document()->findBlockByNumber(topBlock).firstLineNumber());
+    adjusting_ = false;
+    following_ = following;
+}
+
+void ReceiveArea::PaintTimes(QWidget& margin, const QRect& area)
+{
+    QPainter painter(&margin);
+    painter.fillRect(area, palette().color(QPalette::AlternateBase));
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const QPointF offset = contentOffset();
+    for (const QTextBlock& block : BlocksInView()) {
+        if (block.userState() == NO_TIME)
+            continue;
+        const QRectF place = blockBoundingGeometry(block).translated(offset);
+        painter.drawText(QRectF(0, place.top(), margin.width() - TimeMargin::PADDING, fontMetrics().height()),
+                         Qt::AlignRight | Qt::AlignTop, TimeText(block.userState()));
+    }
+}
+
+void ReceiveArea::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    if (timeMargin_) {
+        const QRect inside = contentsRect();
+        timeMargin_->setGeometry(inside.left(), inside.top(), TimeMargin::WidthFor(fontMetrics()),
+                                 inside.height());
+    }
 }
 
 void ReceiveArea::SaveAs()

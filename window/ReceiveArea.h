@@ -2,9 +2,11 @@
 
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTimer>
 
 class QMenu;
+class TimeMargin;
 
 // The multi-line box that shows the received lines, read-only to the user but
 // selectable and copyable.
@@ -27,16 +29,37 @@ public:
     // Each frame is painted as it is made: a line is on screen within 50 ms.
     static constexpr int FRAME_MS = 47;
 
+    // A line's time when it has none: milliseconds since local midnight otherwise.
+    static constexpr int NO_TIME = -1;
+
     explicit ReceiveArea(QWidget* parent = nullptr);
 
-    // Adds the line and its line break at the end of the text within a frame.
-    void AppendLine(QStringView line);
+    // Adds the line and its line break at the end of the text within a frame,
+    // with the time it came.
+    void AppendLine(QStringView line, int time = NO_TIME);
+    // Adds a marked line, "TAB kind TAB text", in a colour of its own: no
+    // line from a device holds a tab. Control characters in the text are
+    // shown as U+FFFD.
+    void AppendMark(QStringView kind, QStringView text, int time = NO_TIME);
     // Adds the lines that are waiting for the frame now.
     void Flush();
     // Empties the area, waiting lines included.
     void Clear();
     // Shows the end and follows it from now on.
     void ScrollToEnd();
+    bool Following() const { return following_; }
+    // Selects the text and holds the view with it shown below the given
+    // height, until the user or ScrollToEnd moves the view.
+    void ShowMatch(const QTextCursor& match, int clearOfTop);
+    // The blocks the view shows, top first.
+    QList<QTextBlock> BlocksInView() const;
+    // How many lines have gone since the start: the block numbered n holds
+    // line number LinesGone() + n of the session.
+    qint64 LinesGone() const { return linesGone_; }
+    // Shows each line's time in a margin, keeping the view and the selection.
+    void ShowTimes(bool shown);
+    // Paints the times of the lines in view into the margin.
+    void PaintTimes(QWidget& margin, const QRect& area);
     // Writes the text as UTF-8 to a temporary file renamed into place; empty
     // when it worked, else what went wrong.
     QString SaveTo(const QString& path);
@@ -47,6 +70,8 @@ public:
 
 signals:
     void GotFocus();
+    // Lines were added to the text or went from it.
+    void Flushed();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -54,8 +79,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void SaveAs();
+    void Enqueue(int time);
+    // Gives the new blocks their times and marked lines their colour.
+    void Finish(QTextBlock block);
+    static QString TimeText(int time);
     void KeepWithinCharacterLimit();
     // A scroll downwards that shows the end goes all the way and follows it,
     // so that the wheel catches up with lines that keep arriving.
@@ -64,6 +96,10 @@ private:
     QList<QAction*> menuActions_;
     QString waiting_; // lines with their line breaks
     int waitingLines_ = 0;
+    QList<int> waitingTimes_;
+    QList<std::pair<int, QColor>> waitingMarks_; // which waiting lines are marked, and their colour
+    qint64 linesGone_ = 0;
+    TimeMargin* timeMargin_ = nullptr; // only while times are shown
     QTimer frame_;
     QElapsedTimer sinceFlush_; // since lines were last added to the text
     bool mouseHeld_ = false;   // the left button selects

@@ -6,8 +6,11 @@
 void FrmCom3::Send(const QString& line)
 {
     // "Sended" only once the packet was written.
-    if (link_.SendLine(line.toStdU16String()))
-        sbrMessage->SetStatusText(QStringLiteral("Sended"));
+    if (!link_.SendLine(line.toStdU16String()))
+        return;
+    history_.Add(line);
+    sbrMessage->SetStatusText(QStringLiteral("Sended"));
+    emit LineWritten(line.left(DeviceLink::PACKET_SIZE));
 }
 
 void FrmCom3::cmdSend_Click()
@@ -45,8 +48,20 @@ bool FrmCom3::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Find)) {
+        findBar->Open();
+        return true;
+    }
     if (watched == txtSend) {
         txtSend_KeyDown(key->key(), key->modifiers());
+        // Up and Down step through the lines written in this run.
+        const bool up = key->key() == Qt::Key_Up, down = key->key() == Qt::Key_Down;
+        if ((up || down) && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (std::optional<QString> entry =
+                    up ? history_.Older(txtSend->text()) : history_.Newer(txtSend->text()))
+                txtSend->setText(*entry);
+            return true;
+        }
         // The focus never stays in the receive area, so its selection is
         // copied from here when the send box has none of its own.
         if (key->matches(QKeySequence::Copy) && !txtSend->hasSelectedText()) {

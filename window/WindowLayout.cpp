@@ -121,6 +121,8 @@ void FrmCom3::CreateControls()
 
     cmdSend =
         Placed(new QPushButton(QStringLiteral("Send"), this), "cmdSend", TwipsRect(5040, 600, 855, 350));
+    // Last, so that it lies over the receive area when shown.
+    findBar = new FindBar(*txtReceive, *txtSend, this);
 }
 
 void FrmCom3::DescribeControls()

@@ -1,0 +1,89 @@
+#include "SessionAids.h"
+
+#include <QFileDialog>
+
+#include "Arguments.h"
+#include "DeviceLink.h"
+#include "FrmCom3.h"
+#include "LocalTime.h"
+#include "SessionFiles.h"
+
+namespace {
+
+// A long path keeps its start and its file name.
+QString Shortened(const QString& path)
+{
+    constexpr int LIMIT = 60, HEAD = 24;
+    if (path.size() <= LIMIT)
+        return path;
+    return path.left(HEAD) + u'…' + path.right(LIMIT - HEAD - 1);
+}
+
+} // namespace
+
+SessionAids::SessionAids(FrmCom3& window, DeviceLink& link, SessionFiles& files, const Clock& clock)
+    : window_(window), files_(files), clock_(clock)
+{
+    for (QAction* toggle : {&ShowTimes, &ShowSent})
+        toggle->setCheckable(true);
+    connect(&ShowTimes, &QAction::toggled, window_.txtReceive, &ReceiveArea::ShowTimes);
+    connect(&Log, &QAction::triggered, this, &SessionAids::StartOrStopLog);
+    for (QAction* action : {&ShowTimes, &ShowSent, &Log})
+        window_.txtReceive->AddMenuAction(action);
+    connect(&window_, &FrmCom3::LineWritten, this, &SessionAids::Written);
+    link.Noted = [this](std::string_view kind, std::u16string_view text) {
+        files_.LogMark(kind, text, clock_());
+    };
+    files_.LogFailed = [this] { ShowLogState(); };
+    ShowLogState();
+}
+
+void SessionAids::Mark(const char* kind, const QString& text)
+{
+    const auto now = clock_();
+    window_.txtReceive->AppendMark(QString::fromLatin1(kind), text, LocalMillisecondOfDay(now));
+    files_.LogMark(kind, text.toStdU16String(), now);
+}
+
+void SessionAids::Written(const QString& sent)
+{
+    const auto now = clock_();
+    // Not a received line: it never says "Received" and is logged once, as sent.
+    if (ShowSent.isChecked())
+        window_.txtReceive->AppendMark(u"sent", sent, LocalMillisecondOfDay(now));
+    files_.LogMark("sent", sent.toStdU16String(), now);
+}
+
+void SessionAids::StartOrStopLog()
+{
+    if (!files_.LogPath().empty()) {
+        files_.StopLog();
+        ShowLogState();
+        return;
+    }
+    // Without a loop of its own, so that lines keep arriving meanwhile.
+    auto* dialog = new QFileDialog(&window_, QStringLiteral("Start a log of the session"), QString(),
+                                   QStringLiteral("Log files (*.log *.txt);;All files (*)"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite); // the log is appended to, never replaced
+    dialog->selectFile(QStringLiteral("pellmark.log"));
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
+        files_.StartLog(PathOfArgument(path));
+        ShowLogState();
+    });
+    dialog->open();
+}
+
+void SessionAids::ShowLogState()
+{
+    const std::filesystem::path& path = files_.LogPath();
+    if (path.empty()) {
+        Log.setText(QStringLiteral("Start Lo&g…"));
+        return;
+    }
+    const std::u8string shown = path.u8string();
+    const QString text = Shortened(
+        QString::fromUtf8(reinterpret_cast<const char*>(shown.data()), static_cast<qsizetype>(shown.size())));
+    Log.setText(QStringLiteral("Stop Lo&g (%1)").arg(QString(text).replace(u'&', QStringLiteral("&&"))));
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QAction>
+#include <QObject>
+#include <chrono>
+#include <functional>
+
+class DeviceLink;
+class FrmCom3;
+class SessionFiles;
+
+// The aids in the receive area's menu: each line's time, the lines written
+// shown among the received ones, and a log started and stopped while the
+// program runs. The log holds each line written and what happened to the
+// device: opens, failed opens, closes and marked lines. With every aid off
+// the area shows what the device said, as without them.
+class SessionAids : public QObject {
+    Q_OBJECT
+public:
+    using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+    // The clock is the one the receive loop reads for each line.
+    SessionAids(FrmCom3& window, DeviceLink& link, SessionFiles& files, const Clock& clock);
+
+    // Adds a marked line to the receive area and the log, with its time.
+    void Mark(const char* kind, const QString& text);
+
+    QAction ShowTimes{QStringLiteral("Show &Times")};
+    QAction ShowSent{QStringLiteral("Show Se&nt Lines")};
+    QAction Log{QStringLiteral("Start Lo&g…")};
+
+private:
+    void Written(const QString& sent);
+    void StartOrStopLog();
+    // The item says Stop and names the file while a log runs.
+    void ShowLogState();
+
+    FrmCom3& window_;
+    SessionFiles& files_;
+    const Clock& clock_;
+};

@@ -53,7 +53,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Line terminal for USB microcontroller devices. Type \"demo\" into the "
-                       "Target USB box and press Open to try it without hardware."));
+                       "Target USB box and press Open to try it without hardware.\n\n"
+                       "In the send box, Up and Down recall the lines sent in this run, and Ctrl+F "
+                       "finds text among the received lines. The receive area's menu shows each "
+                       "line's time and the lines sent, and starts and stops a log."));
     // Qt's own -platform and the like are single-dash words.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},

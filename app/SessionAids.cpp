@@ -22,7 +22,7 @@ QString Shortened(const QString& path)
 } // namespace
 
 SessionAids::SessionAids(FrmCom3& window, DeviceLink& link, SessionFiles& files, const Clock& clock)
-    : window_(window), files_(files), clock_(clock)
+    : window_(window), link_(link), files_(files), clock_(clock)
 {
     for (QAction* toggle : {&ShowTimes, &ShowSent})
         toggle->setCheckable(true);
@@ -31,11 +31,17 @@ SessionAids::SessionAids(FrmCom3& window, DeviceLink& link, SessionFiles& files,
     for (QAction* action : {&ShowTimes, &ShowSent, &Log})
         window_.txtReceive->AddMenuAction(action);
     connect(&window_, &FrmCom3::LineWritten, this, &SessionAids::Written);
-    link.Noted = [this](std::string_view kind, std::u16string_view text) {
+    link_.Noted = [this](std::string_view kind, std::u16string_view text) {
         files_.LogMark(kind, text, clock_());
     };
     files_.LogFailed = [this] { ShowLogState(); };
     ShowLogState();
+}
+
+SessionAids::~SessionAids()
+{
+    link_.Noted = nullptr;
+    files_.LogFailed = nullptr;
 }
 
 void SessionAids::Mark(const char* kind, const QString& text)

@@ -21,6 +21,7 @@ public:
 
     // The clock is the one the receive loop reads for each line.
     SessionAids(FrmCom3& window, DeviceLink& link, SessionFiles& files, const Clock& clock);
+    ~SessionAids() override;
 
     // Adds a marked line to the receive area and the log, with its time.
     void Mark(const char* kind, const QString& text);
@@ -36,6 +37,7 @@ private:
     void ShowLogState();
 
     FrmCom3& window_;
+    DeviceLink& link_;
     SessionFiles& files_;
     const Clock& clock_;
 };

@@ -9,7 +9,8 @@ const std::string ENDPOINT = "\\MCHP_EP1";
 
 std::string NumberText(std::int32_t value)
 {
-    return (value >= 0 ? " " : "") + std::to_string(value);
+    std::string text = value >= 0 ? " " : "";
+    return text += std::to_string(value);
 }
 
 void DeviceLink::Note(std::string_view kind, std::string_view detail)

@@ -1,6 +1,8 @@
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBlock>
 
+#include "FileLines.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -128,4 +130,33 @@ TEST_F(Area, ViewFollowsAgainOnceBroughtBackToTheEndByAnyMeans)
     QTest::keyClick(window.txtSend, Qt::Key_End, Qt::ControlModifier);
     EXPECT_TRUE(following(123));
     EXPECT_EQ(QApplication::focusWidget(), window.txtSend);
+}
+
+TEST_F(Area, TimesShowInAMarginWithoutMovingTheViewOrTheSelectionAndAreSaved)
+{
+    ReceiveArea& area = *window.txtReceive;
+    for (int i = 0; i < 100; ++i)
+        area.AppendLine(QString("line %1").arg(i), (3600 + i) * 1000);
+    area.AppendLine(u"untimed");
+    area.Flush();
+    QScrollBar* bar = area.verticalScrollBar();
+    bar->setValue(40);
+    QTextCursor selection(area.document()->findBlockByNumber(50));
+    selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    area.setTextCursor(selection);
+    const QString top = TopLine();
+    area.ShowTimes(true);
+    EXPECT_EQ(TopLine(), top);
+    EXPECT_EQ(area.textCursor().selectedText(), "line 50");
+    EXPECT_FALSE(area.Following());
+    QTemporaryDir folder;
+    ASSERT_EQ(area.SaveTo(folder.filePath("saved.txt")), "");
+    const QStringList saved = LinesOf(folder.filePath("saved.txt"));
+    EXPECT_EQ(saved.size(), 101);
+    EXPECT_EQ(saved[1], "01:00:01.000 line 1");
+    EXPECT_EQ(saved[100], "             untimed");
+    area.ScrollToEnd();
+    area.ShowTimes(false);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(area.Following());
 }

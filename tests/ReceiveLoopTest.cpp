@@ -4,7 +4,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "FileLines.h"
+#include "LocalTime.h"
 #include "ReceiveLoop.h"
+#include "SessionFiles.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -129,4 +132,25 @@ TEST_F(Loop, LinesKeepArrivingWhileSaveAsIsOpen)
     QFile saved(folder.filePath("received.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), "OK\n");
+}
+
+TEST_F(Loop, EachLineReadsTheClockOnceForTheAreaAndTheLog)
+{
+    QTemporaryDir folder;
+    const auto time = std::chrono::system_clock::from_time_t(1'800'000'000) + std::chrono::milliseconds(123);
+    int reads = 0;
+    {
+        SessionFiles files(folder.filePath("lines.log").toStdString(), {}, messages);
+        ReceiveLoop logged(window, link, &files);
+        logged.Clock = [&] { return ++reads, time; };
+        for (const char* packet : {"A\r", "B\r"}) {
+            library.QueueRead(packet);
+            ASSERT_TRUE(logged.RunCycle());
+        }
+    }
+    EXPECT_EQ(reads, 2);
+    window.txtReceive->Flush();
+    EXPECT_EQ(window.txtReceive->document()->firstBlock().userState(), LocalMillisecondOfDay(time));
+    const QString stamp = QString::fromStdString(LocalTimeText(time));
+    EXPECT_EQ(LinesOf(folder.filePath("lines.log")), QStringList({stamp + " A", stamp + " B"}));
 }

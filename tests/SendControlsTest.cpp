@@ -49,6 +49,21 @@ TEST_F(SendControls, EnterSendsTheTypedLineAndKeepsIt)
     EXPECT_EQ(library.written.back()[0], '\r');
 }
 
+TEST_F(SendControls, EnterSendsFromTheSendBoxWithFindShownButNeverFromFindAndUpRecalls)
+{
+    Connect();
+    window.txtReceive->AppendLine(u"LED ON");
+    Type("LED ON", Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(window.findBar->Field, "LED");
+    QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+    EXPECT_TRUE(library.written.empty());
+    Type("");
+    EXPECT_TRUE(window.findBar->isVisible());
+    EXPECT_EQ(library.written.size(), 1u);
+    Type("X", Qt::Key_Up);
+    EXPECT_EQ(window.txtSend->text(), "LED ON");
+}
+
 TEST_F(SendControls, HeldEnterSendsOnEveryRepeat)
 {
     Connect();

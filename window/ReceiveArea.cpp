@@ -3,7 +3,6 @@
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMenu>
-#include <QPainter>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -281,19 +280,14 @@ void ReceiveArea::ShowTimes(bool shown)
     following_ = following;
 }
 
-void ReceiveArea::PaintTimes(QWidget& margin, const QRect& area)
+QList<ReceiveArea::TimeInView> ReceiveArea::TimesInView() const
 {
-    QPainter painter(&margin);
-    painter.fillRect(area, palette().color(QPalette::AlternateBase));
-    painter.setPen(palette().color(QPalette::PlaceholderText));
+    QList<TimeInView> times;
     const QPointF offset = contentOffset();
-    for (const QTextBlock& block : BlocksInView()) {
-        if (block.userState() == NO_TIME)
-            continue;
-        const QRectF place = blockBoundingGeometry(block).translated(offset);
-        painter.drawText(QRectF(0, place.top(), margin.width() - TimeMargin::PADDING, fontMetrics().height()),
-                         Qt::AlignRight | Qt::AlignTop, TimeText(block.userState()));
-    }
+    for (const QTextBlock& block : BlocksInView())
+        if (block.userState() != NO_TIME)
+            times.push_back({blockBoundingGeometry(block).translated(offset).top(), block.userState()});
+    return times;
 }
 
 void ReceiveArea::resizeEvent(QResizeEvent* event)

@@ -58,8 +58,12 @@ public:
     qint64 LinesGone() const { return linesGone_; }
     // Shows each line's time in a margin, keeping the view and the selection.
     void ShowTimes(bool shown);
-    // Paints the times of the lines in view into the margin.
-    void PaintTimes(QWidget& margin, const QRect& area);
+    struct TimeInView {
+        qreal top; // in the viewport
+        int time;
+    };
+    // The times of the lines in view that have one.
+    QList<TimeInView> TimesInView() const;
     // Writes the text as UTF-8 to a temporary file renamed into place; empty
     // when it worked, else what went wrong.
     QString SaveTo(const QString& path);

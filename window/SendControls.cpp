@@ -48,12 +48,13 @@ bool FrmCom3::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == txtSend)
+        txtSend_KeyDown(key->key(), key->modifiers());
     if (key->matches(QKeySequence::Find)) {
         findBar->Open();
         return true;
     }
     if (watched == txtSend) {
-        txtSend_KeyDown(key->key(), key->modifiers());
         // Up and Down step through the lines written in this run.
         const bool up = key->key() == Qt::Key_Up, down = key->key() == Qt::Key_Down;
         if ((up || down) && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {

@@ -1,0 +1,142 @@
+#include <QFileDialog>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "FileLines.h"
+#include "MessageBoxWatch.h"
+#include "Program.h"
+#include "SendHistory.h"
+#include "WindowFixture.h"
+
+TEST(SendHistory, StepsNewestFirstSkippingWhatTheBoxShowsAndGivesBackWhatWasTyped)
+{
+    SendHistory history;
+    for (const char* line : {"ONE", "", "TWO", "TWO", "THREE"})
+        history.Add(line);
+    EXPECT_EQ(history.Older("dra"), "THREE");
+    EXPECT_EQ(history.Older("THREE"), "TWO");
+    EXPECT_EQ(history.Older("TWO"), "ONE"); // TWO twice in a row is kept once; no empty line
+    EXPECT_EQ(history.Older("ONE"), std::nullopt);
+    EXPECT_EQ(history.Newer("ONE"), "TWO");
+    EXPECT_EQ(history.Newer("TWO"), "THREE");
+    EXPECT_EQ(history.Newer("THREE"), "dra");
+    EXPECT_EQ(history.Newer("dra"), std::nullopt);
+    history.Add("TWO"); // the box keeps the line it sent: Up skips it
+    EXPECT_EQ(history.Older("TWO"), "THREE");
+
+    SendHistory full;
+    full.Add(QString(3000, u'x'));
+    EXPECT_EQ(full.Older("")->size(), SendHistory::LINE_LIMIT);
+    for (int i = 0; i < 100; ++i)
+        full.Add(QString::number(i));
+    QString shown = "", oldest;
+    int steps = 0;
+    for (; std::optional<QString> entry = full.Older(shown); ++steps)
+        oldest = shown = *entry;
+    EXPECT_EQ(steps, 100);
+    EXPECT_EQ(oldest, "0");
+}
+
+namespace {
+
+struct Find : WindowFixture {
+    void SetUp() override { ShowWindow(); }
+    QString MatchLine() const { return window.txtReceive->textCursor().block().text(); }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(window.findBar->Field, key, modifiers);
+    }
+};
+
+} // namespace
+
+TEST_F(Find, StepsThroughMatchesWhileLinesArriveAndTheOldestGo)
+{
+    ReceiveArea& area = *window.txtReceive;
+    for (int i = 0; i < 10; ++i)
+        area.AppendLine(QString("line %1 %2").arg(i).arg(i % 3 == 0 ? "hit" : "miss"));
+    area.AppendMark(u"sent", u"hit"); // marks are not searched; waiting lines are
+    QTest::keyClick(window.txtSend, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(window.findBar->Field->hasFocus());
+    QTest::keyClicks(window.findBar->Field, "Hit"); // a capital: case matters
+    EXPECT_EQ(window.findBar->Count->text(), "no match");
+    Key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window.findBar->Field, "hit");
+    EXPECT_EQ(window.findBar->Count->text(), "4 matches");
+    EXPECT_EQ(MatchLine(), "line 9 hit");
+    EXPECT_FALSE(area.Following());
+    Key(Qt::Key_Return);
+    EXPECT_EQ(MatchLine(), "line 6 hit");
+    Key(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(MatchLine(), "line 9 hit");
+    Key(Qt::Key_Return, Qt::ShiftModifier); // wraps to the oldest
+    EXPECT_EQ(MatchLine(), "line 0 hit");
+
+    area.AppendLine(u"line 10 hit");
+    area.Flush();
+    EXPECT_EQ(window.findBar->Count->text(), "5 matches");
+    // Lines 0 to 6 go, the current match with them.
+    for (int i = 0; i < ReceiveArea::LINE_LIMIT - 5; ++i)
+        area.AppendLine(u"filler");
+    area.Flush();
+    EXPECT_EQ(window.findBar->Count->text(), "2 matches");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(MatchLine(), "line 10 hit");
+
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(window.findBar->isVisible());
+    EXPECT_TRUE(window.txtSend->hasFocus());
+    EXPECT_TRUE(area.Following());
+}
+
+TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("session.log");
+    MessageBoxWatch boxes;
+    {
+        Program program;
+        program.window.Form_Load();
+        program.aids.Log.trigger();
+        auto* dialog = program.window.findChild<QFileDialog*>();
+        ASSERT_TRUE(dialog);
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();
+        EXPECT_EQ(program.aids.Log.text(), "Stop Lo&g (" + path + ")");
+        program.window.cmbDesc->setEditText("none");
+        program.window.cmdPrepare_Click();
+        program.window.cmbDesc->setEditText("demo");
+        program.window.cmdPrepare_Click();
+        program.aids.ShowSent.setChecked(true);
+        program.window.txtSend->setText("ECHO hi");
+        program.window.cmdSend_Click();
+        program.window.txtReceive->Flush();
+        EXPECT_TRUE(program.window.txtReceive->toPlainText().endsWith("\tsent\tECHO hi\n"));
+        EXPECT_EQ(program.window.sbrMessage->StatusText(), "Sended");
+        for (int i = 0; i < 100 && !program.window.txtReceive->toPlainText().endsWith("\nhi\n"); ++i)
+            program.loop.RunCycle();
+        program.window.cmdClose_Click();
+        program.aids.Log.trigger();
+        EXPECT_EQ(program.aids.Log.text(), "Start Lo&g…");
+
+        // A log that fails is told, and the item offers Start again.
+        program.files.StartLog(folder.filePath("no/such/folder.log").toStdString());
+        for (int i = 0; i < 100 && !program.files.LogPath().empty(); ++i)
+            program.loop.RunCycle();
+        EXPECT_EQ(program.aids.Log.text(), "Start Lo&g…");
+    }
+    const QRegularExpression form(R"(^\S+(\t(\w+)\t| )(.*)$)");
+    QStringList kinds, texts;
+    for (const QString& line : LinesOf(path)) {
+        const QRegularExpressionMatch parts = form.match(line);
+        kinds << parts.captured(2);
+        texts << parts.captured(3);
+    }
+    EXPECT_EQ(kinds, QStringList({"start", "failed", "open", "sent", "", "close"}));
+    EXPECT_TRUE(texts[0].startsWith("Pellmark " PELLMARK_VERSION ", running since "))
+        << texts[0].toStdString();
+    EXPECT_EQ(texts.mid(1), QStringList({"none did not open: Peripheral device is not connected", "demo",
+                                         "ECHO hi", "hi", "demo by Close"}));
+    ASSERT_EQ(boxes.seen.size(), 2);
+    EXPECT_TRUE(boxes.seen[1].contains("no/such/folder.log cannot be opened"));
+}

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Refreshes docs/screenshot.png: the real program under a virtual display, in a
-# session with the demo device, typed as a user would type it.
+# session with the demo device, typed as a user would type it. Then, in a
+# second session with times and sent lines shown while COUNT streams,
+# docs/aids.png, and docs/find.png with a text found.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,4 +29,24 @@ sleep 0.5
 for line in HELP "LED ON" "ECHO hello" KANA "COUNT 3"; do type_line "$line"; done
 sleep 0.5
 import -window "$window" docs/screenshot.png
-echo "Wrote docs/screenshot.png"
+kill $program
+wait $program || true
+
+build/run/app/pellmark --device demo --open --times --echo &
+program=$!
+window=$(xdotool search --sync --name 'by MpUsbApi')
+xdotool windowfocus --sync "$window"
+sleep 0.5
+for line in "LED ON" "ECHO hello" "COUNT 1000000"; do type_line "$line"; done
+sleep 1
+type_line STOP
+type_line "ECHO the stream stopped"
+import -window "$window" docs/aids.png
+type_line "COUNT 1000000"
+sleep 1.5
+xdotool key ctrl+f
+xdotool type --delay 20 "line 12"
+xdotool key Return
+sleep 0.5
+import -window "$window" docs/find.png
+echo "Wrote docs/screenshot.png, docs/aids.png and docs/find.png"

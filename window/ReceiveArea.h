@@ -82,8 +82,6 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-
-protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -22,14 +22,20 @@ bool Searched(const QString& line)
     return !line.startsWith(u'\t');
 }
 
-int CountIn(const QString& line, const QString& text, Qt::CaseSensitivity sensitivity)
+// Where the text starts in the line, left to right; marked lines have none.
+std::vector<int> MatchColumns(const QString& line, const QString& text, Qt::CaseSensitivity sensitivity)
 {
-    int count = 0;
+    std::vector<int> columns;
     if (Searched(line))
         for (qsizetype at = line.indexOf(text, 0, sensitivity); at >= 0;
              at = line.indexOf(text, at + text.size(), sensitivity))
-            ++count;
-    return count;
+            columns.push_back(static_cast<int>(at));
+    return columns;
+}
+
+int CountIn(const QString& line, const QString& text, Qt::CaseSensitivity sensitivity)
+{
+    return static_cast<int>(MatchColumns(line, text, sensitivity).size());
 }
 
 } // namespace
@@ -125,13 +131,7 @@ void ReceiveSearch::Stop()
 
 std::vector<int> ReceiveSearch::Columns(const QTextBlock& block) const
 {
-    std::vector<int> columns;
-    const QString line = block.text();
-    if (Searched(line))
-        for (qsizetype at = line.indexOf(found_.text, 0, found_.sensitivity); at >= 0;
-             at = line.indexOf(found_.text, at + found_.text.size(), found_.sensitivity))
-            columns.push_back(static_cast<int>(at));
-    return columns;
+    return MatchColumns(block.text(), found_.text, found_.sensitivity);
 }
 
 void ReceiveSearch::Move(bool older, bool inclusive)

@@ -31,8 +31,7 @@ public:
     // Appends a received line, after its local time to the millisecond.
     void LogLine(std::u16string_view line, Time time = std::chrono::system_clock::now());
     // Appends what is not a received line: its time, a kind word and the text escaped.
-    void LogMark(std::string_view kind, std::u16string_view text,
-                 Time time = std::chrono::system_clock::now());
+    void LogMark(std::string_view kind, std::u16string_view text, Time time);
     // Stops the log that runs, if any, and appends to the file from now on.
     void StartLog(const std::filesystem::path& path);
     // The log writes what it was handed and closes on its own; never waits.

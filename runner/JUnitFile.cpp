@@ -1,17 +1,23 @@
 #include "JUnitFile.h"
 
 #include <cstdio>
+#include <fstream>
 #include <pugixml.hpp>
 
+#include "ReportText.h"
 #include "TextEscape.h"
 
 namespace {
 
-// Every text goes through EscapedText: what a device sends may hold
-// characters XML 1.0 cannot carry at all.
-std::string Safe(const std::string& utf8)
+// What a device sends or a script holds may be no XML 1.0 at all.
+std::string Safe(std::string_view bytes)
 {
-    return EscapedText(FromUtf8(utf8).value_or(u"?"));
+    return ReadableText(bytes, ReportReader::Xml);
+}
+
+std::string Safe(std::u16string_view text)
+{
+    return Safe(Utf8(text));
 }
 
 std::string Seconds(double seconds)
@@ -19,6 +25,16 @@ std::string Seconds(double seconds)
     char text[32];
     std::snprintf(text, sizeof text, "%.3f", seconds);
     return text;
+}
+
+template <typename Text> std::string Joined(const LastLines<Text>& lines, const std::string& prefix)
+{
+    std::string joined;
+    if (lines.Earlier() > 0)
+        joined += "(" + std::to_string(lines.Earlier()) + " earlier lines left out)\n";
+    for (const Text& line : lines.Lines())
+        joined += prefix + Safe(line) + "\n";
+    return joined;
 }
 
 void AddCase(pugi::xml_node suite, const TestReport& report)
@@ -29,54 +45,100 @@ void AddCase(pugi::xml_node suite, const TestReport& report)
     testCase.append_attribute("time") = Seconds(report.seconds).c_str();
     if (report.passed)
         return;
-    pugi::xml_node failure = testCase.append_child("failure");
+    pugi::xml_node failure = testCase.append_child(report.ran ? "failure" : "error");
     const std::string message =
         !report.reason.empty() ? report.reason : "failed at line " + std::to_string(report.line);
     failure.append_attribute("message") = Safe(message).c_str();
+    if (!report.ran)
+        return;
     std::string detail = "step: " + Safe(report.step) + "\nline: " + std::to_string(report.line) + "\n";
     if (!report.expected.empty())
-        detail += "expected: " + EscapedText(report.expected) + "\n";
-    for (const std::u16string& line : report.got)
-        detail += "got: " + EscapedText(line) + "\n";
+        detail += "expected: " + Safe(report.expected) + "\n";
+    if (!report.matched.empty())
+        detail += "matched: " + Safe(report.matched) + "\n";
+    detail += Joined(report.got, "got: ");
     failure.text() = detail.c_str();
-    std::string transcript;
-    for (const std::string& line : report.transcript)
-        transcript += line + "\n";
-    testCase.append_child("system-out").text() = transcript.c_str();
+    testCase.append_child("system-out").text() = Joined(report.transcript, "").c_str();
 }
 
-} // namespace
-
-JUnitFile::JUnitFile(const std::filesystem::path& path) : out_(path, std::ios::binary | std::ios::trunc) {}
-
-bool JUnitFile::Write()
+void Fill(pugi::xml_document& document, const std::vector<TestReport>& reports)
 {
-    pugi::xml_document document;
     pugi::xml_node suites = document.append_child("testsuites");
     suites.append_attribute("name") = "pellmark-run";
     pugi::xml_node suite;
-    int tests = 0, failures = 0;
+    int tests = 0, failures = 0, errors = 0;
     double seconds = 0;
-    for (const TestReport& report : reports_) {
-        if (!suite || suite.attribute("name").value() != Safe(report.script)) {
+    for (const TestReport& report : reports) {
+        const std::string script = Safe(report.script);
+        if (!suite || suite.attribute("name").value() != script) {
             suite = suites.append_child("testsuite");
-            suite.append_attribute("name") = Safe(report.script).c_str();
+            suite.append_attribute("name") = script.c_str();
             for (const char* count : {"tests", "failures", "errors"})
                 suite.append_attribute(count) = 0;
             suite.append_attribute("time") = "0.000";
         }
+        const char* counted = report.passed ? nullptr : report.ran ? "failures" : "errors";
         suite.attribute("tests") = suite.attribute("tests").as_int() + 1;
-        suite.attribute("failures") = suite.attribute("failures").as_int() + (report.passed ? 0 : 1);
+        if (counted)
+            suite.attribute(counted) = suite.attribute(counted).as_int() + 1;
         suite.attribute("time") = Seconds(suite.attribute("time").as_double() + report.seconds).c_str();
         AddCase(suite, report);
         ++tests;
-        failures += report.passed ? 0 : 1;
+        failures += !report.passed && report.ran;
+        errors += !report.ran;
         seconds += report.seconds;
     }
     suites.append_attribute("tests") = tests;
     suites.append_attribute("failures") = failures;
+    suites.append_attribute("errors") = errors;
     suites.append_attribute("time") = Seconds(seconds).c_str();
-    document.save(out_, "  ", pugi::format_default, pugi::encoding_utf8);
-    out_.flush();
-    return out_.good();
+}
+
+bool Save(const pugi::xml_document& document, const std::filesystem::path& path)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    document.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
+    out.close(); // a full disk may show only here
+    return !out.fail();
+}
+
+} // namespace
+
+JUnitFile::JUnitFile(const std::filesystem::path& path) : path_(path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    // A link: its target is replaced, the link kept.
+    if (std::filesystem::path target = std::filesystem::canonical(path, error); !error)
+        path_ = target;
+    if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
+        (partial_ = path_) += ".partial";
+}
+
+bool JUnitFile::CanWrite() const
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path_, error))
+        return false;
+    if (partial_.empty())
+        return true;
+    const bool made = std::ofstream(partial_, std::ios::binary | std::ios::trunc).is_open();
+    std::filesystem::remove(partial_, error);
+    return made;
+}
+
+bool JUnitFile::Write() const
+{
+    pugi::xml_document document;
+    Fill(document, reports_);
+    if (partial_.empty())
+        return Save(document, path_);
+    std::error_code error;
+    if (Save(document, partial_)) {
+        std::filesystem::rename(partial_, path_, error);
+        if (!error)
+            return true;
+    }
+    std::filesystem::remove(partial_, error);
+    return false;
 }

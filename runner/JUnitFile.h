@@ -1,24 +1,28 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "ScriptRun.h"
 
 // A JUnit XML file, as CI servers read it: a test suite per script, a test
-// case per test with its time, and for a failure its reason and the test's
-// transcript. Opened at start, so that a file that cannot be written stops
-// the run before anything is sent; written at the end.
+// case per test with its time, for a failure its reason and the test's last
+// transcript lines, for a test not run an error. It is written whole or not
+// at all: into a file beside it, renamed into place once complete, so that an
+// earlier file stays whole until then. Where renaming cannot replace it (a
+// device such as /dev/stdout, a FIFO), it is written in place.
 class JUnitFile {
 public:
     explicit JUnitFile(const std::filesystem::path& path);
-    bool IsOpen() const { return out_.is_open(); }
+    // Whether it can be written, asked before anything is sent: a file can be
+    // made beside it (and is removed again).
+    bool CanWrite() const;
     void Add(const TestReport& report) { reports_.push_back(report); }
-    // False when the file could not be written.
-    bool Write();
+    // False when the file could not be written; an earlier one is then left as it was.
+    bool Write() const;
 
 private:
-    std::ofstream out_;
+    std::filesystem::path path_;      // where it is written: a link's target
+    std::filesystem::path partial_;   // the file beside it, renamed into place; empty: in place
     std::vector<TestReport> reports_;
 };

@@ -7,7 +7,7 @@
 
 // A regular expression (PCRE2, matched on the lines as the program holds them,
 // in UTF-16) with limits on its work, so that no pattern can hang a run: a
-// search that reaches them matches nothing.
+// search that reaches them says so, and is neither a match nor none.
 class Pattern {
 public:
     // The compiled expression, or what is wrong with it.
@@ -16,8 +16,9 @@ public:
     Pattern(const Pattern&) = delete;
     Pattern& operator=(const Pattern&) = delete;
 
-    // True when the expression matches somewhere in the line.
-    bool Search(std::u16string_view line) const;
+    enum class Found { No, Yes, TooMuchWork };
+    // Whether the expression matches somewhere in the line.
+    Found Search(std::u16string_view line) const;
 
 private:
     struct Compiled;

@@ -16,5 +16,8 @@ std::vector<std::string> RunArguments(int argc, char* argv[]);
 std::filesystem::path PathOfArgument(const std::string& argument);
 
 // Standard input and output carry bytes as they are (no CR added, no end at
-// Ctrl-Z on Windows), and the console shows UTF-8.
-void UseStandardStreamsAsBytes();
+// Ctrl-Z on Windows), and the console shows UTF-8. Where a standard stream is
+// closed, a stand-in takes its number, on which every use fails as on a
+// closed one, so that no file opened later takes its place; and a write to a
+// reader that went away fails instead of ending the program.
+void PrepareStandardStreams();

@@ -1,3 +1,7 @@
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "RunPlatform.h"
 
 std::vector<std::string> RunArguments(int argc, char* argv[])
@@ -10,4 +14,16 @@ std::filesystem::path PathOfArgument(const std::string& argument)
     return argument;
 }
 
-void UseStandardStreamsAsBytes() {}
+void PrepareStandardStreams()
+{
+    for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        if (fcntl(stream, F_GETFD) == -1) {
+            // Open the other way round: reads of a closed input, writes to a closed output fail.
+            const int standIn = open("/dev/null", stream == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+            if (standIn != -1 && standIn != stream) {
+                dup2(standIn, stream);
+                close(standIn);
+            }
+        }
+    std::signal(SIGPIPE, SIG_IGN);
+}

@@ -25,7 +25,7 @@ std::filesystem::path PathOfArgument(const std::string& argument)
     return std::wstring(wide.begin(), wide.end());
 }
 
-void UseStandardStreamsAsBytes()
+void PrepareStandardStreams()
 {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);

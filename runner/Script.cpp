@@ -36,6 +36,11 @@ std::variant<std::shared_ptr<const Pattern>, std::string> Slashed(std::u16string
     return Pattern::Compile(expression);
 }
 
+std::string_view WithoutTrailingBlanks(std::string_view text)
+{
+    return text.substr(0, text.find_last_not_of(" \t") + 1);
+}
+
 bool IsSlashed(std::u16string_view text)
 {
     return text.size() >= 2 && text.front() == u'/' && text.back() == u'/';
@@ -49,7 +54,7 @@ std::optional<std::string> Parser::TakeExpect(Step& step, std::string_view rest)
         step.duration = ParseDuration(rest.substr(within + 8));
         if (!step.duration)
             return "'" + std::string(rest.substr(within + 8)) + "' is no duration (500ms, 2s)";
-        rest = rest.substr(0, within);
+        rest = WithoutTrailingBlanks(rest.substr(0, within));
     }
     step.argument = *FromUtf8(rest);
     if (!IsSlashed(step.argument))
@@ -126,12 +131,15 @@ std::variant<Script, std::string> ParseScript(const std::string& name, std::stri
             text.remove_suffix(1);
         if (!FromUtf8(text))
             return parser.Error(line, "the line is not UTF-8");
-        text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+        // Blanks around a step are never part of it: "expect OK " waits for "OK".
+        text = WithoutTrailingBlanks(text.substr(std::min(text.find_first_not_of(" \t"), text.size())));
         if (text.empty() || text.front() == '#')
             continue;
         if (auto problem = parser.Take(line, text))
             return parser.Error(line, *problem);
     }
+    if (parser.script.tests.empty() && parser.script.setUp.empty())
+        return parser.Error(1, "no step");
     if (parser.script.tests.empty())
         parser.script.tests.push_back(TestCase{name, 1, std::exchange(parser.script.setUp, {})});
     return std::move(parser.script);

@@ -12,6 +12,9 @@ namespace {
 constexpr std::int32_t READ_TIMEOUT_MS = 10;
 // How often a device that left is looked for.
 constexpr std::uint32_t REOPEN_CHECK_MS = 50;
+// How long a test's start may spend reading what came before it, from a
+// device that keeps sending.
+constexpr Milliseconds DRAIN_LIMIT{50};
 
 std::string EndReason(RunEnd end)
 {
@@ -28,11 +31,41 @@ std::string EndReason(RunEnd end)
     return "an earlier test failed (--fail-fast)";
 }
 
+std::int32_t ReadTimeout(std::chrono::steady_clock::duration left)
+{
+    return static_cast<std::int32_t>(
+        std::clamp<long long>(std::chrono::duration_cast<Milliseconds>(left).count(), 1, READ_TIMEOUT_MS));
+}
+
+std::chrono::system_clock::time_point Now()
+{
+    return std::chrono::system_clock::now();
+}
+
 } // namespace
+
+TestReport NotRun(const Script& script, const TestCase& test, const std::string& why)
+{
+    TestReport report;
+    report.script = script.name;
+    report.name = test.name;
+    report.line = test.line;
+    report.passed = false;
+    report.ran = false;
+    report.reason = "not run: " + why;
+    return report;
+}
 
 ScriptRun::ScriptRun(DeviceLink& link, SessionFiles& files, const std::atomic<bool>& interrupted)
     : link_(link), files_(files), interrupted_(interrupted)
 {
+    // A write that finds the device gone is told as that, not as a failed write.
+    link_.Departed = [this] { departed_ = true; };
+}
+
+ScriptRun::~ScriptRun()
+{
+    link_.Departed = nullptr;
 }
 
 RunEnd ScriptRun::Run(const std::vector<Script>& scripts)
@@ -44,20 +77,22 @@ RunEnd ScriptRun::Run(const std::vector<Script>& scripts)
         const bool setUpPassed = !Stopped() && RunSteps(script.setUp, setUp);
         for (const TestCase& test : script.tests) {
             const Clock::time_point started = Clock::now();
+            if (left_) // it left in the test before, which ended before it was reopened
+                end_ = RunEnd::DeviceGone;
+            if (Stopped()) {
+                Report(NotRun(script, test, EndReason(end_)), started);
+                continue;
+            }
             TestReport report;
             report.script = script.name;
             report.name = test.name;
             report.line = test.line;
-            if (Stopped()) {
-                report.passed = false;
-                report.reason = "not run: " + EndReason(end_);
-            } else if (!setUpPassed) {
+            if (!setUpPassed) {
                 report = setUp;
                 report.name = test.name;
                 report.reason = "the set-up failed";
             } else {
-                // Lines that came before the test were the previous test's.
-                waiting_.clear();
+                Drain();
                 nevers_.clear();
                 RunSteps(test.steps, report);
             }
@@ -90,10 +125,7 @@ bool ScriptRun::RunSteps(const std::vector<Step>& steps, TestReport& report)
             timeout = *step.duration;
             break;
         case Step::Kind::Send:
-            report.transcript.push_back("> " + EscapedText(step.argument));
-            if (!link_.SendLine(step.argument))
-                end_ = RunEnd::WriteFailed;
-            passed = end_ == RunEnd::Completed;
+            passed = Send(step, report);
             break;
         case Step::Kind::Expect:
             passed = Expect(step, report);
@@ -124,21 +156,41 @@ bool ScriptRun::RunSteps(const std::vector<Step>& steps, TestReport& report)
     return true;
 }
 
+bool ScriptRun::Send(const Step& step, TestReport& report)
+{
+    report.transcript.Add("> " + EscapedText(step.argument));
+    if (link_.SendLine(step.argument)) {
+        // What went out: a line of 20 characters or more is cut to them.
+        files_.LogMark("sent", std::u16string_view(step.argument).substr(0, DeviceLink::PACKET_SIZE), Now());
+        return true;
+    }
+    end_ = departed_ ? RunEnd::DeviceGone : RunEnd::WriteFailed;
+    return false;
+}
+
 bool ScriptRun::Expect(const Step& step, TestReport& report)
 {
     const Milliseconds wait = step.duration.value_or(timeout);
-    const Clock::time_point started = Clock::now();
+    const Clock::time_point started = Clock::now(), deadline = started + wait;
+    LastLines<std::u16string> got(TestReport::GOT_SHOWN); // what this step saw, not the test
+    bool late = false;
     for (;;) {
-        while (!waiting_.empty()) {
+        // Lines already here are searched until the deadline; a slow pattern
+        // over many of them must not hold the step past it.
+        while (!waiting_.empty() && report.passed && !interrupted_ && !late) {
             std::u16string line = std::move(waiting_.front());
             waiting_.pop_front();
-            if (step.pattern ? step.pattern->Search(line) : line == step.argument)
+            if (Matches(step, line, report))
                 return true;
-            report.got.push_back(std::move(line));
+            got.Add(std::move(line));
+            late = Clock::now() >= deadline;
         }
-        if (Clock::now() >= started + wait || !Receive(started + wait, false, report)) {
-            if (report.passed) { // not a never step's failure
+        if (!report.passed) // a never step's failure, or a pattern's work
+            return false;
+        if (late || interrupted_ || Clock::now() >= deadline || !Receive(deadline, false, report)) {
+            if (report.passed) {
                 report.expected = step.argument;
+                report.got = std::move(got);
                 report.waited = std::chrono::duration_cast<Milliseconds>(Clock::now() - started);
             }
             return false;
@@ -146,29 +198,46 @@ bool ScriptRun::Expect(const Step& step, TestReport& report)
     }
 }
 
+bool ScriptRun::Matches(const Step& step, std::u16string_view line, TestReport& report)
+{
+    if (!step.pattern)
+        return line == step.argument;
+    switch (step.pattern->Search(line)) {
+    case Pattern::Found::Yes:
+        return true;
+    case Pattern::Found::No:
+        return false;
+    case Pattern::Found::TooMuchWork:
+        break;
+    }
+    report.passed = false;
+    report.step = step.text;
+    report.line = step.line;
+    report.reason = "the pattern needed more work than allowed on line \"" + EscapedText(line) + "\"";
+    return false;
+}
+
 bool ScriptRun::Receive(Clock::time_point deadline, bool untilDeadline, TestReport& report)
 {
-    const std::size_t before = waiting_.size();
+    const std::size_t before = taken_;
+    const bool wasLeft = left_;
     while (!interrupted_ && report.passed) {
         const Clock::time_point now = Clock::now();
-        if (now >= deadline || (!untilDeadline && waiting_.size() > before))
+        if (now >= deadline || (!untilDeadline && (taken_ > before || left_ != wasLeft)))
             break;
-        const auto left = std::chrono::duration_cast<Milliseconds>(deadline - now).count();
         if (left_) { // nothing to read until the device is back
-            Sleep(static_cast<std::uint32_t>(std::clamp<long long>(left, 1, READ_TIMEOUT_MS)));
+            Sleep(static_cast<std::uint32_t>(ReadTimeout(deadline - now)));
             continue;
         }
-        const std::u16string text =
-            link_.ReceiveLine(static_cast<std::int32_t>(std::clamp<long long>(left, 1, READ_TIMEOUT_MS)));
+        const std::u16string text = link_.ReceiveLine(ReadTimeout(deadline - now));
         if (text.empty()) {
-            if (link_.LastReadError == ErrorCode::DeviceNotConnected && reopenAhead_) {
-                left_ = true;
-                link_.ClosePipes();
-                continue;
-            }
             if (link_.LastReadError == ErrorCode::DeviceNotConnected) {
-                end_ = RunEnd::DeviceGone;
-                return false;
+                if (!reopenAhead_) {
+                    end_ = RunEnd::DeviceGone;
+                    return false;
+                }
+                Left(report);
+                continue;
             }
             // A read that comes back empty at once must not spin, whatever it
             // reports: some libraries give up on a time-out without waiting.
@@ -183,6 +252,31 @@ bool ScriptRun::Receive(Clock::time_point deadline, bool untilDeadline, TestRepo
     return report.passed && end_ == RunEnd::Completed;
 }
 
+void ScriptRun::Drain()
+{
+    const Clock::time_point until = Clock::now() + DRAIN_LIMIT;
+    while (!left_ && Clock::now() < until) {
+        const std::u16string text = link_.ReceiveLine(1);
+        if (text.empty())
+            break;
+        lines_.Walk(text, [this](std::u16string_view line) { files_.LogLine(line); });
+    }
+    waiting_.clear();
+}
+
+void ScriptRun::Left(TestReport& report)
+{
+    left_ = true;
+    link_.ClosePipes();
+    // A line it had begun will never end: it is kept as it came.
+    if (!lines_.PendingLine.empty()) {
+        files_.LogMark("cut", lines_.PendingLine, Now());
+        report.transcript.Add("(cut) " + EscapedText(lines_.PendingLine));
+        lines_.Discard();
+    }
+    files_.LogMark("left", u"the device left; waiting for it to return", Now());
+}
+
 bool ScriptRun::Reopen(const Step& step, TestReport& report)
 {
     const Clock::time_point deadline = Clock::now() + *step.duration;
@@ -193,8 +287,9 @@ bool ScriptRun::Reopen(const Step& step, TestReport& report)
     while (left_ && Clock::now() < deadline && !interrupted_) {
         if (!link_.OpenPipesQuietly()) {
             left_ = false;
-            lines_.Discard(); // what arrived of a line before it left is no use
-            report.transcript.push_back("(the device left and returned; reopened)");
+            lines_.Discard(); // a line end waiting for its pair belongs to no line now
+            files_.LogMark("back", u"the device returned and is open again", Now());
+            report.transcript.Add("(the device left and returned; reopened)");
             return true;
         }
         Sleep(REOPEN_CHECK_MS);
@@ -210,13 +305,14 @@ bool ScriptRun::Reopen(const Step& step, TestReport& report)
 void ScriptRun::Take(std::u16string_view line, TestReport& report)
 {
     files_.LogLine(line);
-    report.transcript.push_back("< " + EscapedText(line));
+    report.transcript.Add("< " + EscapedText(line));
+    ++taken_;
     for (const Step* never : nevers_)
-        if (report.passed && never->pattern->Search(line)) {
+        if (report.passed && Matches(*never, line, report)) {
             report.passed = false;
             report.step = never->text;
             report.line = never->line;
-            report.got.emplace_back(line);
+            report.matched = line;
         }
     if (waiting_.size() == WAITING_LIMIT)
         waiting_.pop_front();

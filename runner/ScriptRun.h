@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Duration.h"
+#include "LastLines.h"
 #include "LineAssembly.h"
 #include "Script.h"
 
@@ -15,18 +16,24 @@ class SessionFiles;
 
 // What became of one test.
 struct TestReport {
+    // What a report shows of the lines a failed step saw, and of a test's transcript.
+    static constexpr std::size_t GOT_SHOWN = 20;
+    static constexpr std::size_t TRANSCRIPT_KEPT = 1000;
+
     std::string script;
     std::string name;
     bool passed = true;
+    bool ran = true; // false: not run, for the reason given
     // Why it failed: the step and its line, what was expected and what came
-    // instead, the time waited; or why it did not run.
+    // instead while that step waited, the time waited; or why it did not run.
     std::string reason;
     int line = 0;
     std::string step;
     std::u16string expected;
-    std::vector<std::u16string> got;
+    LastLines<std::u16string> got{GOT_SHOWN};
+    std::u16string matched; // the line a never step found
     Milliseconds waited{0};
-    std::vector<std::string> transcript; // "> sent" and "< received", escaped
+    LastLines<std::string> transcript{TRANSCRIPT_KEPT}; // "> sent" and "< received", escaped
     double seconds = 0;
 };
 
@@ -43,6 +50,9 @@ public:
     static constexpr std::size_t WAITING_LIMIT = 10'000;
 
     ScriptRun(DeviceLink& link, SessionFiles& files, const std::atomic<bool>& interrupted);
+    ~ScriptRun();
+    ScriptRun(const ScriptRun&) = delete;
+    ScriptRun& operator=(const ScriptRun&) = delete;
 
     Milliseconds timeout{500};
     bool failFast = false;
@@ -56,11 +66,19 @@ private:
 
     // Runs the steps; false when one failed, with the report saying why.
     bool RunSteps(const std::vector<Step>& steps, TestReport& report);
+    bool Send(const Step& step, TestReport& report);
     bool Expect(const Step& step, TestReport& report);
-    // Reads until a line arrives or the deadline passes (all the way with
-    // untilDeadline); false once the run has to end or a never step failed.
+    // Reads until a line arrives, the device leaves or the deadline passes
+    // (all the way with untilDeadline); false once the run has to end or the
+    // test failed.
     bool Receive(Clock::time_point deadline, bool untilDeadline, TestReport& report);
+    // Reads and logs what the device sent before a test began: it belongs to no step.
+    void Drain();
     void Take(std::u16string_view line, TestReport& report);
+    // Whether the step's text or pattern matches the line; a pattern that
+    // needs more work than allowed fails the test instead.
+    bool Matches(const Step& step, std::u16string_view line, TestReport& report);
+    void Left(TestReport& report);
     // Waits for the device to leave (if it has not yet) and return, and opens it again.
     bool Reopen(const Step& step, TestReport& report);
     void Report(TestReport report, Clock::time_point started);
@@ -72,9 +90,14 @@ private:
     const std::atomic<bool>& interrupted_;
     LineAssembly lines_;
     std::deque<std::u16string> waiting_;
+    std::size_t taken_ = 0; // lines received so far; waiting_ stops growing at its limit
     std::vector<const Step*> nevers_;
     RunEnd end_ = RunEnd::Completed;
     bool anyFailed_ = false;
     bool reopenAhead_ = false; // a reopen step follows in this test
     bool left_ = false;        // the device left; its pipes are closed until it is reopened
+    bool departed_ = false;    // a write failed because the device had gone
 };
+
+// The report of a test that was not run, and why.
+TestReport NotRun(const Script& script, const TestCase& test, const std::string& why);

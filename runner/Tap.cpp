@@ -1,28 +1,53 @@
 #include "Tap.h"
 
-#include <string>
+#include <cerrno>
+#include <cstring>
 
+#include "ReportText.h"
 #include "ScriptRun.h"
 #include "TextEscape.h"
 
 namespace {
 
-std::string Quoted(std::u16string_view text)
+// A YAML double-quoted scalar of the text. Only the escapes prove's reader
+// knows are used, and in a list item a space after a colon is escaped too, or
+// prove would take the item for a mapping.
+std::string Quoted(std::string_view bytes, bool item = false)
 {
-    return "\"" + EscapedText(text) + "\"";
+    const std::string utf8 = ReadableText(bytes, ReportReader::Yaml);
+    std::string quoted = "\"";
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c == '\\' || c == '"') {
+            quoted += {'\\', static_cast<char>(c)};
+        } else if (c == '\t' || c == '\n' || c == '\r') {
+            quoted += {'\\', c == '\t' ? 't' : c == '\n' ? 'n' : 'r'};
+        } else if (c < 0x20 || c == 0x7F || (item && c == ' ' && i > 0 && utf8[i - 1] == ':')) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02X", c);
+            quoted += escape;
+        } else {
+            quoted += static_cast<char>(c);
+        }
+    }
+    return quoted + "\"";
 }
 
-std::string Quoted(const std::string& utf8)
+std::string Quoted(std::u16string_view text, bool item = false)
 {
-    return Quoted(FromUtf8(utf8).value_or(u"?"));
+    return Quoted(Utf8(text), item);
 }
 
-// A name for the test line: '#' would start a directive.
+// A name for the test line: TAP escapes '#' (a directive would follow) and
+// the backslash.
 std::string Described(const std::string& name)
 {
     std::string described;
-    for (char c : EscapedText(FromUtf8(name).value_or(u"?")))
-        described += c == '#' ? std::string("\\#") : std::string(1, c);
+    for (char c : ReadableText(name, ReportReader::TapLine)) {
+        if (c == '#' || c == '\\')
+            described += '\\';
+        described += c;
+    }
     return described;
 }
 
@@ -30,8 +55,7 @@ std::string Described(const std::string& name)
 
 Tap::Tap(std::FILE* out, int plan) : out_(out)
 {
-    std::fprintf(out_, "TAP version 13\n1..%d\n", plan);
-    std::fflush(out_);
+    Put("TAP version 13\n1.." + std::to_string(plan) + "\n");
 }
 
 void Tap::Write(const TestReport& report)
@@ -46,15 +70,26 @@ void Tap::Write(const TestReport& report)
             text += "  step: " + Quoted(report.step) + "\n  line: " + std::to_string(report.line) + "\n";
         if (!report.expected.empty())
             text += "  expected: " + Quoted(report.expected) + "\n";
-        if (!report.got.empty()) {
+        if (!report.matched.empty())
+            text += "  matched: " + Quoted(report.matched) + "\n";
+        if (report.got.Earlier() > 0)
+            text += "  earlier: " + std::to_string(report.got.Earlier()) + " lines\n";
+        if (!report.got.Empty()) {
             text += "  got:\n";
-            for (const std::u16string& line : report.got)
-                text += "    - " + Quoted(line) + "\n";
+            for (const std::u16string& line : report.got.Lines())
+                text += "    - " + Quoted(line, true) + "\n";
         }
         if (report.waited.count() > 0)
             text += "  waited: " + DurationText(report.waited) + "\n";
         text += "  ...\n";
     }
-    std::fputs(text.c_str(), out_);
-    std::fflush(out_);
+    Put(text);
+}
+
+void Tap::Put(const std::string& text)
+{
+    if (!problem_.empty()) // what follows a failed write would be no TAP
+        return;
+    if (std::fputs(text.c_str(), out_) < 0 || std::fflush(out_) != 0)
+        problem_ = std::strerror(errno);
 }

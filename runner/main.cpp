@@ -85,13 +85,15 @@ std::variant<std::u16string, std::string> DeviceOf(const RunOptions& options,
     return *device;
 }
 
-void WaitForDevice(UsbLibrary& library, const std::string& deviceId, Milliseconds wait,
+// False when interrupted while it waited.
+bool WaitForDevice(UsbLibrary& library, const std::string& deviceId, Milliseconds wait,
                    const std::atomic<bool>& interrupted)
 {
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (library.MPUSBGetDeviceCount(deviceId) < 1 && std::chrono::steady_clock::now() < deadline &&
            !interrupted)
         Sleep(50);
+    return !interrupted;
 }
 
 int ExitStatus(RunEnd end, bool anyFailed)
@@ -112,7 +114,7 @@ int ExitStatus(RunEnd end, bool anyFailed)
 
 int main(int argc, char* argv[])
 {
-    UseStandardStreamsAsBytes();
+    PrepareStandardStreams();
     RunOptions options;
     if (auto problem = ParseRunOptions(RunArguments(argc, argv), options))
         return UsageError(*problem);
@@ -135,43 +137,70 @@ int main(int argc, char* argv[])
         return UsageError(*problem);
     std::unique_ptr<JUnitFile> junit;
     if (!options.junit.empty() &&
-        !(junit = std::make_unique<JUnitFile>(PathOfArgument(options.junit)))->IsOpen())
+        !(junit = std::make_unique<JUnitFile>(PathOfArgument(options.junit)))->CanWrite())
         return UsageError("the JUnit file " + options.junit + " cannot be written");
 
     ConsoleMessages messages;
-    SessionFiles files(PathOfArgument(options.log), PathOfArgument(options.trace), messages);
+    SessionFiles files(PathOfArgument(options.log), PathOfArgument(options.trace), messages, {},
+                       "pellmark-run " PELLMARK_VERSION);
     LibraryRouter router;
     AddSystemBackends(router, messages);
     std::unique_ptr<TracingLibrary> tracer =
         files.Trace() ? std::make_unique<TracingLibrary>(router, *files.Trace()) : nullptr;
     DeviceLink link(tracer ? static_cast<UsbLibrary&>(*tracer) : router, messages);
+    link.Noted = [&files](std::string_view kind, std::u16string_view text) {
+        files.LogMark(kind, text, std::chrono::system_clock::now());
+    };
     const std::atomic<bool>& interrupted = WatchForInterrupt();
 
-    link.State.DeviceId = EncodeCodePage(std::get<std::u16string>(device));
-    if (options.waitDevice)
-        WaitForDevice(router, link.State.DeviceId, *options.waitDevice, interrupted);
-    link.OpenPipes();
-    if (!link.State.PipesOpen) {
-        if (junit)
-            junit->Write(); // no test ran, but the file CI reads is well-formed
-        return 3;
-    }
     int plan = 0;
     for (const Script& script : scripts)
         plan += static_cast<int>(script.tests.size());
     Tap tap(stdout, plan);
-    ScriptRun run(link, files, interrupted);
-    run.timeout = options.timeout;
-    run.failFast = options.failFast;
-    run.reported = [&](const TestReport& report) {
+    auto report = [&](const TestReport& report) {
         tap.Write(report);
         if (junit)
             junit->Add(report);
         files.ReportProblems();
     };
+    // The status, once the reports are out: a report that could not be
+    // written makes it 2, whatever the tests did.
+    auto finish = [&](int status) {
+        if (junit && !junit->Write()) {
+            messages.ShowMessage("writing the JUnit file " + options.junit + " failed");
+            status = 2;
+        }
+        if (!tap.Problem().empty()) {
+            messages.ShowMessage("writing the TAP to standard output failed: " + tap.Problem());
+            status = 2;
+        }
+        return status;
+    };
+    // A run that could not test reports every test not run, and why.
+    auto notRun = [&](const std::string& why, int status) {
+        for (const Script& script : scripts)
+            for (const TestCase& test : script.tests)
+                report(NotRun(script, test, why));
+        return finish(status);
+    };
+
+    const std::string deviceName = Utf8(std::get<std::u16string>(device));
+    link.State.DeviceId = EncodeCodePage(std::get<std::u16string>(device));
+    if (options.waitDevice && !WaitForDevice(router, link.State.DeviceId, *options.waitDevice, interrupted))
+        return notRun("the run was interrupted", 130);
+    const bool attached = router.MPUSBGetDeviceCount(link.State.DeviceId) > 0;
+    if (std::optional<std::string> problem = link.OpenPipesQuietly()) {
+        const std::string why = "the device " + deviceName +
+                                (attached ? " cannot be opened: " + *problem : " is not connected");
+        files.LogMark("failed", *FromUtf8(why), std::chrono::system_clock::now());
+        messages.ShowMessage(why);
+        return notRun(why, 3);
+    }
+    ScriptRun run(link, files, interrupted);
+    run.timeout = options.timeout;
+    run.failFast = options.failFast;
+    run.reported = report;
     const RunEnd end = run.Run(scripts);
-    link.ClosePipes();
-    if (junit && !junit->Write())
-        messages.ShowMessage("writing the JUnit file " + options.junit + " failed");
-    return ExitStatus(end, run.AnyFailed());
+    link.ClosePipes("at exit");
+    return finish(ExitStatus(end, run.AnyFailed()));
 }

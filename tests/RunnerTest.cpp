@@ -33,6 +33,13 @@ Outcome RunScript(const QTemporaryDir& folder, const QByteArray& script, QString
             QString::fromUtf8(runner.readAllStandardError())};
 }
 
+QString ReadAll(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll());
+}
+
 bool ValidXml(const QString& path)
 {
     return QProcess::execute("xmllint", {"--noout", path}) == 0;
@@ -63,7 +70,7 @@ TEST(Runner, ScriptsReachEveryStepAndEveryExitStatus)
     EXPECT_TRUE(run.out.contains("  step: \"expect NO within 50ms\"\n  line: 4\n  expected: \"NO\"\n  got:\n"
                                  "    - \"OK\"\n  waited: "));
     EXPECT_TRUE(run.out.contains("not ok 2 - never\n")) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("    - \"ERR unknown command, try HELP\"\n"));
+    EXPECT_TRUE(run.out.contains("  matched: \"ERR unknown command, try HELP\"\n"));
     EXPECT_TRUE(run.out.endsWith("ok 3 - last\n"));
     EXPECT_TRUE(ValidXml(folder.filePath("t.xml")));
 
@@ -73,8 +80,18 @@ TEST(Runner, ScriptsReachEveryStepAndEveryExitStatus)
     EXPECT_TRUE(run.err.startsWith(folder.filePath("t.script") + ":3: ")) << run.err.toStdString();
     run = RunScript(folder, "test x\nsend A\n", {"--device", "vid_1234&pid_5678"});
     EXPECT_EQ(run.status, 3);
-    EXPECT_TRUE(run.err.contains("Peripheral device is not connected"));
+    EXPECT_EQ(run.err, "pellmark-run: the device vid_1234&pid_5678 is not connected\n");
+    EXPECT_TRUE(run.out.contains("reason: \"not run: the device vid_1234&pid_5678 is not connected\""));
     EXPECT_TRUE(ValidXml(folder.filePath("t.xml")));
+    EXPECT_TRUE(ReadAll(folder.filePath("t.xml")).contains("<error message=\"not run: the device"));
+
+    // The reset recipe, and the log's marks.
+    run = RunScript(folder, "device demo\ntest t\nsend RESET\nexpect OK\nreopen within 3s\n",
+                    {"--log", folder.filePath("t.log")});
+    EXPECT_EQ(run.status, 0) << run.out.toStdString();
+    for (const char* mark : {"\tstart\tpellmark-run ", "\topen\tdemo\n", "\tsent\tRESET\n", "\tleft\t", "\tback\t",
+                             "\tclose\tdemo at exit\n"})
+        EXPECT_TRUE(ReadAll(folder.filePath("t.log")).contains(mark)) << mark;
 
     // The device leaves after RESET: the next send ends the run.
     run = RunScript(folder,
@@ -101,7 +118,23 @@ TEST(Runner, ListsDevicesAndWaitsForOneThatNeverComes)
               "No USB device with endpoint 1 OUT and IN on interface 0 is attached.\n");
 
     QTemporaryDir folder;
-    const Outcome run = RunScript(folder, "device vid_1234&pid_9999\nsend X\n", {"--wait-device", "100ms"});
+    Outcome run = RunScript(folder, "device vid_1234&pid_9999\nsend X\n", {"--wait-device", "100ms"});
     EXPECT_EQ(run.status, 3);
-    EXPECT_EQ(run.err, "pellmark-run: Peripheral device is not connected\n");
+    EXPECT_EQ(run.err, "pellmark-run: the device vid_1234&pid_9999 is not connected\n");
+    run = RunScript(folder, "device vid_1234&pid_9999\nsend X\n", {"--wait-device", "10s"}, true);
+    EXPECT_EQ(run.status, 130);
+    EXPECT_TRUE(run.out.contains("reason: \"not run: the run was interrupted\"")) << run.out.toStdString();
+}
+
+TEST(Runner, AReportThatCannotBeWrittenIsStatusTwoAndLeavesTheJUnitFileWhole)
+{
+    QTemporaryDir folder;
+    EXPECT_EQ(RunScript(folder, "device demo\ntest t\nsend LED ON\nexpect OK\n", {"--junit", "/dev/full"}).status, 2);
+    // Standard output full, then closed: no file opened later takes its place.
+    QProcess shell;
+    shell.start("sh", {"-c", "\"$0\" --junit \"$1\" \"$2\" >/dev/full; echo $?; \"$0\" --junit \"$1\" \"$2\" >&-; echo $?",
+                       PELLMARK_RUN_BINARY, folder.filePath("t.xml"), folder.filePath("t.script")});
+    shell.waitForFinished(20000);
+    EXPECT_EQ(shell.readAllStandardOutput(), "2\n2\n");
+    EXPECT_TRUE(ValidXml(folder.filePath("t.xml")));
 }

@@ -22,7 +22,7 @@ public:
     bool Write() const;
 
 private:
-    std::filesystem::path path_;      // where it is written: a link's target
-    std::filesystem::path partial_;   // the file beside it, renamed into place; empty: in place
+    std::filesystem::path path_;    // where it is written: a link's target
+    std::filesystem::path partial_; // the file beside it, renamed into place; empty: in place
     std::vector<TestReport> reports_;
 };

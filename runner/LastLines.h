@@ -6,8 +6,7 @@
 
 // The last lines of many, and how many came before them, so that what a
 // report shows stays bounded however much a device sends.
-template <typename Text>
-class LastLines {
+template <typename Text> class LastLines {
 public:
     explicit LastLines(std::size_t limit) : limit_(limit) {}
 

@@ -74,6 +74,8 @@ RunEnd ScriptRun::Run(const std::vector<Script>& scripts)
         TestReport setUp;
         setUp.script = script.name;
         nevers_.clear();
+        if (!Stopped())
+            Drain();
         const bool setUpPassed = !Stopped() && RunSteps(script.setUp, setUp);
         for (const TestCase& test : script.tests) {
             const Clock::time_point started = Clock::now();
@@ -92,7 +94,11 @@ RunEnd ScriptRun::Run(const std::vector<Script>& scripts)
                 report.name = test.name;
                 report.reason = "the set-up failed";
             } else {
-                Drain();
+                // The answers to a set-up may still be coming for its first test.
+                if (&test == &script.tests.front())
+                    waiting_.clear();
+                else
+                    Drain();
                 nevers_.clear();
                 RunSteps(test.steps, report);
             }

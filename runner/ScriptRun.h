@@ -72,7 +72,8 @@ private:
     // (all the way with untilDeadline); false once the run has to end or the
     // test failed.
     bool Receive(Clock::time_point deadline, bool untilDeadline, TestReport& report);
-    // Reads and logs what the device sent before a test began: it belongs to no step.
+    // Reads and logs what the device sent before a test or a script began:
+    // it belongs to no step of it.
     void Drain();
     void Take(std::u16string_view line, TestReport& report);
     // Whether the step's text or pattern matches the line; a pattern that

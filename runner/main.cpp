@@ -190,8 +190,8 @@ int main(int argc, char* argv[])
         return notRun("the run was interrupted", 130);
     const bool attached = router.MPUSBGetDeviceCount(link.State.DeviceId) > 0;
     if (std::optional<std::string> problem = link.OpenPipesQuietly()) {
-        const std::string why = "the device " + deviceName +
-                                (attached ? " cannot be opened: " + *problem : " is not connected");
+        const std::string why =
+            "the device " + deviceName + (attached ? " cannot be opened: " + *problem : " is not connected");
         files.LogMark("failed", *FromUtf8(why), std::chrono::system_clock::now());
         messages.ShowMessage(why);
         return notRun(why, 3);

@@ -13,9 +13,11 @@ std::map<std::string, double> MeasureRunningProgram(double seconds);
 // program, "startup_bare_ms" for a bare Qt window of the same size.
 std::map<std::string, double> MeasureStartup(const char* self, int starts);
 
-// pellmark-run's engine on the demo device: "runner_lines_per_s" reading a
-// COUNT 100000 to its end, "runner_expect_ms" the median from a send to its
-// answer (RunnerBench.cpp).
+// pellmark-run on the demo device: "runner_lines_per_s" reading a COUNT 100000
+// to its end, "runner_expect_ms" the mean from a send to its answer over 1,000
+// in one test, "runner_test_ms" the median test of one send and its answer,
+// and the program's peak memory over 200,000 and 2,000,000 streamed lines,
+// with and without a JUnit file (RunnerBench.cpp).
 std::map<std::string, double> MeasureRunner();
 
 // In a process started by MeasureStartup: shows the window ("program" or

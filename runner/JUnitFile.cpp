@@ -31,7 +31,7 @@ template <typename Text> std::string Joined(const LastLines<Text>& lines, const 
 {
     std::string joined;
     if (lines.Earlier() > 0)
-        joined += "(" + std::to_string(lines.Earlier()) + " earlier lines left out)\n";
+        joined += std::to_string(lines.Earlier()) + " earlier lines left out\n";
     for (const Text& line : lines.Lines())
         joined += prefix + Safe(line) + "\n";
     return joined;

@@ -157,7 +157,7 @@ int main(int argc, char* argv[])
     for (const Script& script : scripts)
         plan += static_cast<int>(script.tests.size());
     Tap tap(stdout, plan);
-    auto report = [&](const TestReport& report) {
+    auto reportTest = [&](const TestReport& report) {
         tap.Write(report);
         if (junit)
             junit->Add(report);
@@ -180,7 +180,7 @@ int main(int argc, char* argv[])
     auto notRun = [&](const std::string& why, int status) {
         for (const Script& script : scripts)
             for (const TestCase& test : script.tests)
-                report(NotRun(script, test, why));
+                reportTest(NotRun(script, test, why));
         return finish(status);
     };
 
@@ -199,7 +199,7 @@ int main(int argc, char* argv[])
     ScriptRun run(link, files, interrupted);
     run.timeout = options.timeout;
     run.failFast = options.failFast;
-    run.reported = report;
+    run.reported = reportTest;
     const RunEnd end = run.Run(scripts);
     link.ClosePipes("at exit");
     return finish(ExitStatus(end, run.AnyFailed()));

@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libxkbcommon-d
 case "${1:-}" in
   --tests) packages+=(libgtest-dev umockdev libumockdev-dev libglib2.0-dev desktop-file-utils appstream
              clang libclang-rt-14-dev libxml2-utils) ;;
-  --bench) packages+=(libbenchmark-dev xvfb xauth) ;;
+  --bench) packages+=(libbenchmark-dev xvfb xauth time) ;;
   --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   --screenshot) packages+=(xvfb xauth xdotool imagemagick) ;;
   --windows) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest locales libxml2-utils) ;;

@@ -1,4 +1,3 @@
-#ifndef _WIN32
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,4 +13,3 @@ TEST(RunPlatform, AClosedStandardStreamIsHeldByAStandInThatFailsAsItWould)
     dup2(saved, STDIN_FILENO);
     close(saved);
 }
-#endif

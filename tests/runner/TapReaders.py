@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 # prove's parser and tappy's (PyYAML) read pellmark-run's TAP alike, each line as the device sent it.
-import json, subprocess, sys, tempfile
+import json, subprocess, sys
 from tap.parser import Parser
 
 # Each echoed by the demo device, each something a YAML reader may misread.
@@ -8,10 +8,7 @@ texts = ["heap: 1024", "a : b", "x:", "a #b", "- item", "it's", 'say "hi"', "C:\
 script = "device demo\n" + "".join(f"test {i}\nsend ECHO {t}\nexpect NO within 50ms\n" for i, t in enumerate(texts))
 script += "test kana\nsend KANA\nexpect - a: 'b' \"c\" \\ # d within 50ms\n"
 wanted = [[t] for t in texts] + [["ﾃﾞﾓ ﾃﾞﾊﾞｲｽ", "こんにちは、世界。送受信テスト"]]
-with tempfile.NamedTemporaryFile("w", suffix=".script") as file:
-    file.write(script)
-    file.flush()
-    tap = subprocess.run([sys.argv[1], file.name], capture_output=True, text=True).stdout
+tap = subprocess.run([sys.argv[1], "-"], input=script, capture_output=True, text=True).stdout
 perl = ("use TAP::Parser; use JSON::PP; my $p = TAP::Parser->new({tap => $ARGV[0]}); my @y;"
         "while (my $r = $p->next) { push @y, $r->data if $r->is_yaml } print JSON::PP->new->encode([[$p->parse_errors], \\@y])")
 errors, by_prove = json.loads(subprocess.run(["perl", "-e", perl, tap], capture_output=True).stdout)

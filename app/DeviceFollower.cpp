@@ -17,7 +17,12 @@ DeviceFollower::DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter&
     Toggle.setCheckable(true);
     connect(&Toggle, &QAction::toggled, this, &DeviceFollower::Switch);
     window_.txtReceive->AddMenuAction(&Toggle);
-    connect(window_.cmdClose, &QPushButton::clicked, this, &DeviceFollower::StopWaiting);
+    connect(window_.cmdClose, &QPushButton::clicked, this, &DeviceFollower::Closed);
+    // While it is away a line is not written, and that is said where the lines are.
+    connect(&window_, &FrmCom3::LineNotWritten, this, [this](const QString& line) {
+        if (away_)
+            aids_.Mark("not sent", line);
+    });
     check_.setInterval(CHECK_MS);
     connect(&check_, &QTimer::timeout, this, &DeviceFollower::Look);
 }
@@ -25,19 +30,43 @@ DeviceFollower::DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter&
 void DeviceFollower::Switch(bool on)
 {
     link_.Departed = on ? std::function<void()>([this] { Left(); }) : nullptr;
-    if (!on && away_)
+    window_.WaitsForAbsentDevice = on ? std::function<bool()>([this] { return WaitForAbsent(); }) : nullptr;
+    if (!on && away_) {
         window_.cmdClose_Click(); // the window is Idle, as after Close
+        Closed();
+    }
     StopWaiting();
 }
 
 void DeviceFollower::Left()
 {
     link_.ClosePipes();
+    // A line it had begun will never end: it is kept as a line of its own,
+    // marked as cut by the departure so that it is never taken for a whole one.
+    if (!lines_.PendingLine.empty()) {
+        aids_.Mark("cut", QString::fromStdU16String(lines_.PendingLine));
+        lines_.Discard();
+    }
+    returning_ = true;
+    Wait("left", QStringLiteral("%1 left at %2; waiting for it to return"));
+}
+
+bool DeviceFollower::WaitForAbsent()
+{
+    if (library_.MPUSBGetDeviceCount(link_.State.DeviceId) > 0)
+        return false;
+    returning_ = false;
+    Wait("absent", QStringLiteral("%1 is not connected at %2; waiting for it"));
+    return true;
+}
+
+void DeviceFollower::Wait(const char* kind, const QString& text)
+{
+    statusBefore_ = window_.sbrMessage->StatusText();
     away_ = true;
     failureMarked_ = false;
-    aids_.Mark("left", QStringLiteral("%1 left at %2; waiting for it to return")
-                           .arg(window_.cmbDesc->currentText(), // the box is locked while open
-                                QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
+    aids_.Mark(kind, text.arg(window_.cmbDesc->currentText(), // the box is locked while open
+                              QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
     window_.sbrMessage->SetStatusText(QStringLiteral("Away: waiting for the device to return"));
     check_.start();
 }
@@ -54,10 +83,23 @@ void DeviceFollower::Look()
         return;
     }
     StopWaiting();
-    lines_.Discard(); // a line begun before it left will never end
-    aids_.Mark("back", QStringLiteral("it returned at %1 and is open again; a line it had begun is dropped")
+    lines_.Discard(); // a line end's first half before it left pairs with nothing now
+    aids_.Mark("back", (returning_ ? QStringLiteral("it returned at %1 and is open again")
+                                   : QStringLiteral("it arrived at %1 and is open"))
                            .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
     window_.sbrMessage->SetStatusText(QStringLiteral("Prepared"));
+}
+
+void DeviceFollower::Closed()
+{
+    if (away_) {
+        // The pipes closed when it left; the log hears of the Close all the same.
+        if (link_.Noted)
+            link_.Noted("close",
+                        (window_.cmbDesc->currentText() + QStringLiteral(" by Close")).toStdU16String());
+        window_.sbrMessage->SetStatusText(statusBefore_);
+    }
+    StopWaiting();
 }
 
 void DeviceFollower::StopWaiting()

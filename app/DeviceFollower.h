@@ -15,8 +15,9 @@ class SessionAids;
 // firmware), while Toggle is ticked (--reopen ticks it). A read or a write
 // that fails because the device has gone closes the pipes without a message;
 // the device is looked for as soon as devices come or go (DeviceNews), and
-// once a second for libraries that bring no such news. Each step is
-// a marked line in the receive area and the log. Unticked, nothing changes.
+// once a second for libraries that bring no such news. An Open that finds no
+// such device waits for it in the same way. Each step is a marked line in the
+// receive area and the log. Unticked, nothing changes.
 class DeviceFollower : public QObject {
     Q_OBJECT
 public:
@@ -30,8 +31,14 @@ public:
 private:
     void Switch(bool on);
     void Left();
+    // An Open that finds no such device waits for it instead; false when it is there.
+    bool WaitForAbsent();
+    // Marks why it waits, and waits for the device.
+    void Wait(const char* kind, const QString& text);
     // Opens the device if it is back.
     void Look();
+    // Close ends the waiting.
+    void Closed();
     void StopWaiting();
 
     FrmCom3& window_;
@@ -41,5 +48,7 @@ private:
     SessionAids& aids_;
     QTimer check_;
     bool away_ = false;
+    bool returning_ = false;     // it left, rather than was not there at Open
+    QString statusBefore_;       // the status the window had before it left, shown again on Close
     bool failureMarked_ = false; // a failed attempt to open it again has been marked
 };

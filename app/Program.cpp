@@ -19,11 +19,12 @@ void WakeTheLoop()
 } // namespace
 
 Program::Program(const SessionOptions& options)
-    : files(options.logPath, options.tracePath, messages, WakeTheLoop, "Pellmark " PELLMARK_VERSION),
+    : files(options.logPath, options.tracePath, fileMessages, WakeTheLoop, "Pellmark " PELLMARK_VERSION),
       tracer(files.Trace() ? std::make_unique<TracingLibrary>(library, *files.Trace()) : nullptr)
 {
     AddSystemBackends(library, messages);
     messages.SetParent(&window);
+    fileMessages.SetParent(&window);
 }
 
 void Program::StartDeviceList()

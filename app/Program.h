@@ -28,6 +28,7 @@ struct Program {
     void StartDeviceList();
 
     MessageBoxes messages;
+    MessageBoxes fileMessages{false}; // ours, not the original's: they never hold the loop
     SessionFiles files;
     LibraryRouter library;
     std::unique_ptr<TracingLibrary> tracer;

@@ -140,3 +140,20 @@ TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
     ASSERT_EQ(boxes.seen.size(), 2);
     EXPECT_TRUE(boxes.seen[1].contains("no/such/folder.log cannot be opened"));
 }
+
+TEST(Aids, TheSessionFilesProblemsAreShownWithoutHoldingTheLoop)
+{
+    Program program;
+    program.window.Form_Load();
+    // A box that held the loop would still be open here; it is closed so that the test ends.
+    QTimer::singleShot(3000, &program.window, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    program.files.StartLog("/no/such/folder/session.log");
+    for (int i = 0; i < 100 && !program.files.LogPath().empty(); ++i)
+        program.loop.RunCycle();
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_TRUE(box && box->isVisible()); // the loop went on while it is shown
+    delete box;
+}

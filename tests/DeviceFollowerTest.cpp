@@ -39,6 +39,8 @@ struct DemoReset : ::testing::Test {
 TEST_F(DemoReset, TheDeviceIsReopenedWhenItReturnsWithoutAMessage)
 {
     EXPECT_EQ(program.window.sbrMessage->StatusText(), "Away: waiting for the device to return");
+    program.window.txtSend->setText("LED ON"); // not written while it is away, and said so
+    program.window.cmdSend_Click();
     ASSERT_TRUE(RunUntil("\tback\t"));
     EXPECT_EQ(program.window.sbrMessage->StatusText(), "Prepared");
     program.window.txtSend->setText("ECHO hello");
@@ -47,15 +49,22 @@ TEST_F(DemoReset, TheDeviceIsReopenedWhenItReturnsWithoutAMessage)
     const QStringList lines = program.window.txtReceive->toPlainText().split('\n');
     EXPECT_EQ(lines[0], "OK");
     EXPECT_TRUE(lines[1].startsWith("\tleft\tdemo left at "));
-    EXPECT_TRUE(lines[2].startsWith("\tback\tit returned at "));
-    EXPECT_EQ(lines[3], "hello");
+    EXPECT_EQ(lines[2], "\tnot sent\tLED ON");
+    EXPECT_TRUE(lines[3].startsWith("\tback\tit returned at "));
+    EXPECT_EQ(lines[4], "hello");
     EXPECT_TRUE(boxes.seen.isEmpty()) << boxes.seen.join('|').toStdString();
 }
 
-TEST_F(DemoReset, CloseWhileWaitingLeavesTheWindowIdle)
+TEST_F(DemoReset, CloseWhileWaitingLeavesTheWindowIdleAndIsLogged)
 {
+    std::u16string noted;
+    program.link.Noted = [&noted](std::string_view kind, std::u16string_view text) {
+        noted = std::u16string(kind.begin(), kind.end()) + u' ' + std::u16string(text);
+    };
     program.window.cmdClose->click();
-    EXPECT_FALSE(RunUntil("\tback\t", 1500)); // the demo is back after a second
+    EXPECT_EQ(noted, u"close demo by Close");
+    EXPECT_EQ(program.window.sbrMessage->StatusText(), "Received"); // as before it left
+    EXPECT_FALSE(RunUntil("\tback\t", 1500));                       // the demo is back after a second
     EXPECT_FALSE(program.link.State.PipesOpen);
     EXPECT_TRUE(program.window.cmdPrepare->isEnabled());
 }

@@ -1,3 +1,5 @@
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -148,6 +150,8 @@ TEST_F(Area, TimesShowInAMarginWithoutMovingTheViewOrTheSelectionAndAreSaved)
     area.ShowTimes(true);
     EXPECT_EQ(TopLine(), top);
     EXPECT_EQ(area.textCursor().selectedText(), "line 50");
+    area.copy(); // what is shown
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "01:00:50.000 line 50");
     EXPECT_FALSE(area.Following());
     QTemporaryDir folder;
     ASSERT_EQ(area.SaveTo(folder.filePath("saved.txt")), "");

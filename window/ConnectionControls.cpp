@@ -48,6 +48,11 @@ void FrmCom3::cmdPrepare_Click()
     if (!IsBlank(deviceId)) {
         emit PendingLineDiscarded();
         link_.State.DeviceId = EncodeCodePage(deviceId.toStdU16String());
+        if (WaitsForAbsentDevice && WaitsForAbsentDevice()) {
+            EnterConnected();
+            txtSend->setFocus();
+            return;
+        }
         link_.OpenPipes();
         if (link_.State.PipesOpen) {
             EnterConnected();

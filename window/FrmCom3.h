@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
+#include <functional>
 
 #include "DeviceBox.h"
 #include "FindBar.h"
@@ -22,6 +23,10 @@ public:
     static inline const QString DEFAULT_DEVICE = QStringLiteral("vid_04d8&pid_0011");
 
     explicit FrmCom3(DeviceLink& link, QWidget* parent = nullptr);
+
+    // Set by whoever follows a device: true when the device to be opened is
+    // not there and is waited for instead, as after it left.
+    std::function<bool()> WaitsForAbsentDevice;
 
     // Fills the device list, enters Idle and shows the window for the first time.
     void Form_Load();
@@ -52,6 +57,8 @@ signals:
     void PendingLineDiscarded();
     // A line was written: what went out of it, at most its first 20 characters.
     void LineWritten(const QString& sent);
+    // A line was not written because the pipes are closed: what would have gone out.
+    void LineNotWritten(const QString& line);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -31,5 +31,5 @@ void OpenMessageBox(QWidget* parent, const QString& text)
 
 void MessageBoxes::ShowMessage(const std::string& text)
 {
-    ShowMessageBox(parent_, QString::fromStdString(text));
+    (holding_ ? ShowMessageBox : OpenMessageBox)(parent_, QString::fromStdString(text));
 }

@@ -13,12 +13,14 @@ void ShowMessageBox(QWidget* parent, const QString& text);
 void OpenMessageBox(QWidget* parent, const QString& text);
 
 // Messages as modal boxes with an OK button only, no icon, and the caption
-// "Pellmark".
+// "Pellmark": holding the caller until dismissed, or opened without holding it.
 class MessageBoxes final : public MessageSink {
 public:
+    explicit MessageBoxes(bool holding = true) : holding_(holding) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
     void ShowMessage(const std::string& text) override;
 
 private:
+    bool holding_;
     QPointer<QWidget> parent_;
 };

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMenu>
+#include <QMimeData>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -221,6 +222,27 @@ QString ReceiveArea::SaveTo(const QString& path)
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
         return file.errorString();
     return {};
+}
+
+QMimeData* ReceiveArea::createMimeDataFromSelection() const
+{
+    if (!timeMargin_)
+        return QPlainTextEdit::createMimeDataFromSelection();
+    const QTextCursor selection = textCursor();
+    const int start = selection.selectionStart(), end = selection.selectionEnd();
+    QString text;
+    for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        const int from = std::max(start - block.position(), 0),
+                  lineEnd = block.position() + block.length() - 1;
+        text += TimeText(block.userState()) + u' ' +
+                block.text().mid(from, std::min(end, lineEnd) - block.position() - from);
+        if (end > lineEnd)
+            text += u'\n';
+    }
+    auto* data = new QMimeData;
+    data->setText(text);
+    return data;
 }
 
 QString ReceiveArea::TimeText(int time)

@@ -79,6 +79,8 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // What is copied is what is shown: with the times, each line's before it.
+    QMimeData* createMimeDataFromSelection() const override;
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

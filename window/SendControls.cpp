@@ -6,8 +6,11 @@
 void FrmCom3::Send(const QString& line)
 {
     // "Sended" only once the packet was written.
-    if (!link_.SendLine(line.toStdU16String()))
+    if (!link_.SendLine(line.toStdU16String())) {
+        if (link_.State.OutPipe == INVALID_PIPE) // nothing was tried
+            emit LineNotWritten(line.left(DeviceLink::PACKET_SIZE));
         return;
+    }
     history_.Add(line);
     sbrMessage->SetStatusText(QStringLiteral("Sended"));
     emit LineWritten(line.left(DeviceLink::PACKET_SIZE));

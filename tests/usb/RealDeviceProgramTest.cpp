@@ -104,9 +104,27 @@ TEST(RealDeviceProgram, AFollowedDeviceThatReturnsIsReopenedAndRead)
     back.QueueReply("hello\r\n");
     ASSERT_TRUE(runUntil("\nhello"));
     const QStringList lines = window.txtReceive->toPlainText().split('\n');
-    EXPECT_TRUE(lines[0].startsWith("\tleft\tvid_04d8&pid_0011 left at "));
-    EXPECT_TRUE(lines[1].startsWith("\tback\tit returned at "));
-    EXPECT_EQ(lines[2], "hello"); // read on the pipes opened again
+    EXPECT_EQ(lines[0], "\tcut\thalf a li"); // kept, never taken for a whole line
+    EXPECT_TRUE(lines[1].startsWith("\tleft\tvid_04d8&pid_0011 left at "));
+    EXPECT_TRUE(lines[2].startsWith("\tback\tit returned at "));
+    EXPECT_EQ(lines[3], "hello"); // read on the pipes opened again
+    EXPECT_TRUE(boxes.seen.isEmpty()) << boxes.seen.join('|').toStdString();
+}
+
+TEST(RealDeviceProgram, AFollowedDeviceNotThereAtOpenIsWaitedForAndOpenedWhenItArrives)
+{
+    UsbEmulator emulator;
+    Program program;
+    MessageBoxWatch boxes;
+    program.window.Form_Load();
+    program.news.Start();
+    program.follower.Toggle.setChecked(true);
+    program.window.cmdPrepare_Click();
+    EXPECT_EQ(program.window.sbrMessage->StatusText(), "Away: waiting for the device to return");
+    emulator.AddDevice();
+    for (int i = 0; i < 300 && !program.link.State.PipesOpen; ++i)
+        program.loop.RunCycle();
+    EXPECT_TRUE(program.link.State.PipesOpen && program.window.cmdClose->isEnabled());
     EXPECT_TRUE(boxes.seen.isEmpty()) << boxes.seen.join('|').toStdString();
 }
 

@@ -1,6 +1,7 @@
 #include <QFileDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "FileLines.h"
 #include "MessageBoxWatch.h"
@@ -124,6 +125,8 @@ TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
         for (int i = 0; i < 100 && !program.files.LogPath().empty(); ++i)
             program.loop.RunCycle();
         EXPECT_EQ(program.aids.Log.text(), "Start Lo&g…");
+        for (int i = 0; i < 100 && boxes.seen.size() < 2; ++i) // the log's box does not hold the loop
+            QTest::qWait(10);
     }
     const QRegularExpression form(R"(^\S+(\t(\w+)\t| )(.*)$)");
     QStringList kinds, texts;

@@ -10,7 +10,7 @@
 
 namespace {
 
-// Bytes written between two reports of progress.
+// Bytes written at a time.
 constexpr std::size_t CHUNK = 64 << 10;
 
 std::string Shown(const std::filesystem::path& path)
@@ -42,12 +42,11 @@ struct AppendFile::Writer {
     const std::filesystem::path path;
     const std::string shown;
     std::mutex mutex;
-    std::condition_variable wake;       // something to write, or the end
-    std::condition_variable progressed; // bytes written, or the writer is done
+    std::condition_variable wake;  // something to write, or the end
+    std::condition_variable ended; // the writer is done
     std::function<void()> problemArrived;
     std::string queued;
     std::optional<std::string> problem;
-    std::uint64_t written = 0;
     bool failed = false;
     bool stopping = false;
     bool finished = false;
@@ -120,8 +119,6 @@ bool AppendFile::Writer::WriteAll(FileOutput::Handle file, const std::string& by
             return false;
         }
         done += static_cast<std::size_t>(count);
-        written += static_cast<std::uint64_t>(count);
-        progressed.notify_all();
     }
     return true;
 }
@@ -151,7 +148,7 @@ void AppendFile::Writer::Run()
         lock.lock();
     }
     finished = true;
-    progressed.notify_all();
+    ended.notify_all();
 }
 
 AppendFile::AppendFile(std::filesystem::path path, std::function<void()> problemArrived)
@@ -169,6 +166,7 @@ void AppendFile::Finish()
     if (!writer.failed)
         writer.queued += writer.GapMark();
     writer.stopping = true;
+    endBy_ = std::chrono::steady_clock::now() + EXIT_WAIT;
     writer.wake.notify_one();
 }
 
@@ -190,20 +188,10 @@ AppendFile::~AppendFile()
     Writer& writer = *writer_;
     std::unique_lock lock(writer.mutex);
     writer.problemArrived = nullptr;
-    // A writer making progress, such as one on a slow disk, keeps its data;
-    // one that makes none (a FIFO nobody opens, a pipe nobody reads) is left.
-    std::uint64_t seen = writer.written;
-    auto since = std::chrono::steady_clock::now();
-    while (!writer.finished) {
-        writer.progressed.wait_until(lock, since + STALL_LIMIT);
-        if (writer.written != seen) {
-            seen = writer.written;
-            since = std::chrono::steady_clock::now();
-        } else if (std::chrono::steady_clock::now() - since >= STALL_LIMIT) {
-            break;
-        }
-    }
-    const bool finished = writer.finished;
+    // The end waits without bound for nothing: a writer on a slow disk, or
+    // one that makes no progress at all (a FIFO nobody opens, a pipe nobody
+    // reads), is left with what it has not written.
+    const bool finished = writer.ended.wait_until(lock, endBy_, [&writer] { return writer.finished; });
     lock.unlock();
     if (finished)
         thread_.join();

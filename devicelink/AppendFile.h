@@ -21,15 +21,16 @@ class AppendFile {
 public:
     // Text waiting beyond this is left out rather than held in memory.
     static constexpr std::size_t QUEUE_LIMIT = 16 << 20;
-    // At the end, a writer that makes no progress for this long is left behind.
-    static constexpr std::chrono::seconds STALL_LIMIT{2};
+    // At the end, a writer is waited for at most this long, even one that
+    // makes progress (a slow disk); what it has not written then is left behind.
+    static constexpr std::chrono::seconds EXIT_WAIT{2};
 
     // problemArrived is called on the writer thread when it meets a problem,
     // so that the program's thread can be woken to tell it; never after the
     // destructor has returned.
     explicit AppendFile(std::filesystem::path path, std::function<void()> problemArrived = {});
     // Waits while the writer writes what was handed over, but never longer
-    // than STALL_LIMIT without progress.
+    // than EXIT_WAIT after Finish, so that files finished together end together.
     ~AppendFile();
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
@@ -54,4 +55,5 @@ private:
 
     std::shared_ptr<Writer> writer_; // shared with the thread, which may outlive this
     std::thread thread_;
+    std::chrono::steady_clock::time_point endBy_; // set by Finish
 };

@@ -16,6 +16,13 @@ SessionFiles::SessionFiles(const std::filesystem::path& logPath, const std::file
         StartLog(logPath);
 }
 
+SessionFiles::~SessionFiles()
+{
+    for (AppendFile* file : {log_.get(), trace_.get()})
+        if (file)
+            file->Finish();
+}
+
 void SessionFiles::LogLine(std::u16string_view line, Time time)
 {
     if (log_)

@@ -27,6 +27,8 @@ public:
     SessionFiles(const std::filesystem::path& logPath, const std::filesystem::path& tracePath,
                  MessageSink& messages, const std::function<void()>& problemArrived = {},
                  std::string heading = {});
+    // Every file finishes at once, so that together they wait no longer than one.
+    ~SessionFiles();
 
     // Appends a received line, after its local time to the millisecond.
     void LogLine(std::u16string_view line, Time time = std::chrono::system_clock::now());

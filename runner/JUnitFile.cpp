@@ -94,8 +94,11 @@ void Fill(pugi::xml_document& document, const std::vector<TestReport>& reports)
     suites.append_attribute("time") = Seconds(seconds).c_str();
 }
 
-bool Save(const pugi::xml_document& document, const std::filesystem::path& path)
+bool Save(const pugi::xml_document& document, const std::filesystem::path& path, bool beside)
 {
+    std::error_code error;
+    if (beside) // whatever stands there, a link to another file too, is not written through
+        std::filesystem::remove(path, error);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     document.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
     out.close(); // a full disk may show only here
@@ -113,15 +116,18 @@ JUnitFile::JUnitFile(const std::filesystem::path& path) : path_(path)
         path_ = target;
     if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
         (partial_ = path_) += ".partial";
+    // A FIFO would hold the run's end until a reader came, and no file could replace it.
+    fifo_ = std::filesystem::is_fifo(status) || std::filesystem::is_socket(status);
 }
 
 bool JUnitFile::CanWrite() const
 {
     std::error_code error;
-    if (std::filesystem::is_directory(path_, error))
+    if (fifo_ || std::filesystem::is_directory(path_, error))
         return false;
     if (partial_.empty())
         return true;
+    std::filesystem::remove(partial_, error);
     const bool made = std::ofstream(partial_, std::ios::binary | std::ios::trunc).is_open();
     std::filesystem::remove(partial_, error);
     return made;
@@ -132,9 +138,9 @@ bool JUnitFile::Write() const
     pugi::xml_document document;
     Fill(document, reports_);
     if (partial_.empty())
-        return Save(document, path_);
+        return Save(document, path_, false);
     std::error_code error;
-    if (Save(document, partial_)) {
+    if (Save(document, partial_, true)) {
         std::filesystem::rename(partial_, path_, error);
         if (!error)
             return true;

@@ -15,7 +15,7 @@ class JUnitFile {
 public:
     explicit JUnitFile(const std::filesystem::path& path);
     // Whether it can be written, asked before anything is sent: a file can be
-    // made beside it (and is removed again).
+    // made beside it (and is removed again); never a FIFO or a socket.
     bool CanWrite() const;
     void Add(const TestReport& report) { reports_.push_back(report); }
     // False when the file could not be written; an earlier one is then left as it was.
@@ -24,5 +24,6 @@ public:
 private:
     std::filesystem::path path_;    // where it is written: a link's target
     std::filesystem::path partial_; // the file beside it, renamed into place; empty: in place
+    bool fifo_ = false;             // a FIFO or a socket: not written
     std::vector<TestReport> reports_;
 };

@@ -8,7 +8,7 @@ const char* const RUN_USAGE =
     "                    [--wait-device 10s] [--fail-fast] SCRIPT...\n"
     "       pellmark-run --list\n"
     "Runs send/expect scripts against a USB device (or the demo device) and prints TAP.\n"
-    "SCRIPT may be - for standard input.\n\n"
+    "SCRIPT may be - for standard input; after --, every argument is a script.\n\n"
     "  --device ID     the device to open, over the scripts' device lines (e.g. demo)\n"
     "  --timeout D     how long expect waits by default: 500ms, 2s\n"
     "  --junit FILE    also write a JUnit XML file\n"
@@ -61,6 +61,11 @@ std::optional<std::string> ParseRunOptions(const std::vector<std::string>& argum
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const std::string name = argument.substr(0, argument.find('='));
+        if (argument == "--") { // scripts only from here on, whatever their names
+            options.scripts.insert(options.scripts.end(),
+                                   arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+            break;
+        }
         if (auto flag = flags.find(argument); flag != flags.end()) {
             *flag->second = true;
         } else if (auto taker = valued.find(name); taker != valued.end()) {

@@ -19,5 +19,6 @@ std::filesystem::path PathOfArgument(const std::string& argument);
 // Ctrl-Z on Windows), and the console shows UTF-8. Where a standard stream is
 // closed, a stand-in takes its number, on which every use fails as on a
 // closed one, so that no file opened later takes its place; and a write to a
-// reader that went away fails instead of ending the program.
+// reader that went away, or past the file size limit, fails instead of ending
+// the program.
 void PrepareStandardStreams();

@@ -26,4 +26,5 @@ void PrepareStandardStreams()
             }
         }
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN); // a file grown past its limit fails its write instead
 }

@@ -51,9 +51,11 @@ std::optional<std::string> Parser::TakeExpect(Step& step, std::string_view rest)
     // "within D" at the end is always the wait.
     const std::size_t within = rest.rfind(" within ");
     if (within != std::string_view::npos) {
-        step.duration = ParseDuration(rest.substr(within + 8));
+        const std::string_view wait =
+            rest.substr(std::min(rest.find_first_not_of(' ', within + 8), rest.size()));
+        step.duration = ParseDuration(wait);
         if (!step.duration)
-            return "'" + std::string(rest.substr(within + 8)) + "' is no duration (500ms, 2s)";
+            return "'" + std::string(wait) + "' is no duration (500ms, 2s)";
         rest = WithoutTrailingBlanks(rest.substr(0, within));
     }
     step.argument = *FromUtf8(rest);
@@ -76,7 +78,8 @@ std::optional<std::string> Parser::Take(int line, std::string_view text)
     if (word == "test") {
         if (rest.empty())
             return "a test needs a name";
-        test = &script.tests.emplace_back(TestCase{std::string(rest), line, {}});
+        test = &script.tests.emplace_back(
+            TestCase{std::string(rest.substr(rest.find_first_not_of(" \t"))), line, {}});
         return std::nullopt;
     }
     if (word == "device") {

@@ -25,6 +25,8 @@ std::string EndReason(RunEnd end)
         return "a write to the device failed";
     case RunEnd::Interrupted:
         return "the run was interrupted";
+    case RunEnd::NotBack:
+        return "the device did not leave and return in time";
     case RunEnd::Completed:
         break;
     }
@@ -70,17 +72,21 @@ ScriptRun::~ScriptRun()
 
 RunEnd ScriptRun::Run(const std::vector<Script>& scripts)
 {
+    const Milliseconds firstTimeout = timeout; // each script starts from it
     for (const Script& script : scripts) {
         TestReport setUp;
         setUp.script = script.name;
+        timeout = firstTimeout;
         nevers_.clear();
         if (!Stopped())
             Drain();
         const bool setUpPassed = !Stopped() && RunSteps(script.setUp, setUp);
+        const std::vector<const Step*> setUpNevers = nevers_; // they hold in every test
         for (const TestCase& test : script.tests) {
             const Clock::time_point started = Clock::now();
-            if (left_) // it left in the test before, which ended before it was reopened
-                end_ = RunEnd::DeviceGone;
+            // It left in the test before, which ended before its reopen step.
+            if (left_ && !Stopped() && !Return(Clock::now() + REOPEN_WAIT))
+                end_ = RunEnd::NotBack;
             if (Stopped()) {
                 Report(NotRun(script, test, EndReason(end_)), started);
                 continue;
@@ -99,7 +105,7 @@ RunEnd ScriptRun::Run(const std::vector<Script>& scripts)
                     waiting_.clear();
                 else
                     Drain();
-                nevers_.clear();
+                nevers_ = setUpNevers;
                 RunSteps(test.steps, report);
             }
             Report(std::move(report), started);
@@ -290,20 +296,28 @@ bool ScriptRun::Reopen(const Step& step, TestReport& report)
     // before it left stay dead even when it has already returned.
     while (!left_ && Clock::now() < deadline && !interrupted_ && report.passed)
         Receive(deadline, false, report);
-    while (left_ && Clock::now() < deadline && !interrupted_) {
+    if (left_ && Return(deadline)) {
+        report.transcript.Add("(the device left and returned; reopened)");
+        return true;
+    }
+    if (!interrupted_ && report.passed) {
+        end_ = RunEnd::NotBack;
+        report.reason =
+            "the device did not leave and return within " + std::to_string(step.duration->count()) + "ms";
+    }
+    return false;
+}
+
+bool ScriptRun::Return(Clock::time_point deadline)
+{
+    while (Clock::now() < deadline && !interrupted_) {
         if (!link_.OpenPipesQuietly()) {
             left_ = false;
             lines_.Discard(); // a line end waiting for its pair belongs to no line now
             files_.LogMark("back", u"the device returned and is open again", Now());
-            report.transcript.Add("(the device left and returned; reopened)");
             return true;
         }
         Sleep(REOPEN_CHECK_MS);
-    }
-    if (!interrupted_ && report.passed) {
-        end_ = RunEnd::DeviceGone;
-        report.reason =
-            "the device did not leave and return within " + std::to_string(step.duration->count()) + "ms";
     }
     return false;
 }

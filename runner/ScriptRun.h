@@ -38,7 +38,7 @@ struct TestReport {
 };
 
 // How a run ended.
-enum class RunEnd { Completed, DeviceGone, WriteFailed, Interrupted };
+enum class RunEnd { Completed, DeviceGone, NotBack, WriteFailed, Interrupted };
 
 // Runs scripts on a device whose pipes are open: sends lines as the window
 // sends them, reads with the window's reception and line assembly, and
@@ -82,6 +82,8 @@ private:
     void Left(TestReport& report);
     // Waits for the device to leave (if it has not yet) and return, and opens it again.
     bool Reopen(const Step& step, TestReport& report);
+    // Opens the device that left once it is back; false when it is not by the deadline.
+    bool Return(Clock::time_point deadline);
     void Report(TestReport report, Clock::time_point started);
     // The run has ended, or --fail-fast stops it after a failed test.
     bool Stopped() const { return end_ != RunEnd::Completed || (failFast && anyFailed_); }

@@ -48,9 +48,14 @@ std::variant<std::vector<Script>, std::string> ReadScripts(const std::vector<std
         if (name != "-")
             file.open(PathOfArgument(name), std::ios::binary);
         std::istream& in = name == "-" ? std::cin : file;
-        if (!in)
+        std::string text;
+        try { // a folder, or a read that fails, throws from the file's buffer
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } catch (const std::ios_base::failure&) {
+            in.setstate(std::ios::badbit);
+        }
+        if (in.fail() || (name == "-" && std::ferror(stdin)))
             return name + ": cannot be read";
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         auto parsed = ParseScript(name == "-" ? "(standard input)" : name, text);
         if (auto* problem = std::get_if<std::string>(&parsed))
             return *problem;
@@ -102,6 +107,7 @@ int ExitStatus(RunEnd end, bool anyFailed)
     case RunEnd::Interrupted:
         return 130;
     case RunEnd::DeviceGone:
+    case RunEnd::NotBack:
     case RunEnd::WriteFailed:
         return 4;
     case RunEnd::Completed:
@@ -186,8 +192,11 @@ int main(int argc, char* argv[])
 
     const std::string deviceName = Utf8(std::get<std::u16string>(device));
     link.State.DeviceId = EncodeCodePage(std::get<std::u16string>(device));
-    if (options.waitDevice && !WaitForDevice(router, link.State.DeviceId, *options.waitDevice, interrupted))
-        return notRun("the run was interrupted", 130);
+    if (options.waitDevice && !WaitForDevice(router, link.State.DeviceId, *options.waitDevice, interrupted)) {
+        const std::string why = "the run was interrupted while it waited for the device " + deviceName;
+        messages.ShowMessage(why);
+        return notRun(why, 130);
+    }
     const bool attached = router.MPUSBGetDeviceCount(link.State.DeviceId) > 0;
     if (std::optional<std::string> problem = link.OpenPipesQuietly()) {
         const std::string why =

@@ -7,7 +7,7 @@ TEST(JUnitFile, NamesAsWrittenTestsNotRunAsErrorsAndTheFileWholeOrNotAtAll)
 {
     const std::filesystem::path path = std::filesystem::temp_directory_path() / "pellmark-junit-test.xml";
     std::filesystem::path partial = path;
-    std::filesystem::remove(partial += ".partial");
+    std::filesystem::remove_all(partial += ".partial");
     JUnitFile file(path);
     file.Add(NotRun(Script{"dir\\x/q.script", {}, {}},
                     TestCase{"answers \"OK\" to C:\\fw \xEF\xBF\xBF", 1, {}}, "the device is not connected"));
@@ -20,9 +20,9 @@ TEST(JUnitFile, NamesAsWrittenTestsNotRunAsErrorsAndTheFileWholeOrNotAtAll)
     EXPECT_STREQ(written.child("error").attribute("message").value(), "not run: the device is not connected");
 
     // Where the new file cannot be made, the one before stays as it was.
-    std::filesystem::create_directory(partial);
+    std::filesystem::create_directories(partial / "x");
     EXPECT_FALSE(JUnitFile(path).Write());
     EXPECT_TRUE(document.load_file(path.c_str()) &&
                 document.child("testsuites").attribute("tests").as_int() == 1);
-    std::filesystem::remove(partial);
+    std::filesystem::remove_all(partial);
 }

@@ -51,6 +51,10 @@ TEST(ScriptRun, ReopenWaitsForTheDeviceToLeaveAndReturn)
                                    "expect back\ntest stays\nreopen within 100ms\n");
     EXPECT_TRUE(reports[0].passed) << reports[0].reason;
     EXPECT_EQ(reports[1].reason, "the device did not leave and return within 100ms");
+    // A test that ends before its reopen step: the next one waits for the device.
+    EXPECT_TRUE(
+        RunOnDemo("test a\nsend RESET\nexpect NO within 99ms\nreopen\ntest b\nsend LED ON\nexpect OK\n")[1]
+            .passed);
     // Without a reopen step, a write after it left says that it went away.
     EXPECT_EQ(RunOnDemo("test gone\nsend RESET\nexpect OK\nsend LED ON\n")[0].reason, "the device went away");
 }
@@ -68,6 +72,11 @@ TEST(ScriptRun, AFailedStepShowsTheLastLinesThatArrivedWhileItWaited)
                 reports[1].transcript.Lines().size() == TestReport::TRANSCRIPT_KEPT);
     // What the test before left coming belongs to no step of this one.
     EXPECT_EQ(reports[3].got.Lines(), std::deque<std::u16string>{u"x"});
+}
+
+TEST(ScriptRun, ASetUpsNeverHoldsInEveryTest)
+{
+    EXPECT_EQ(RunOnDemo("never /^x$/\ntest a\nsend ECHO x\nexpect x\n")[0].matched, u"x");
 }
 
 TEST(ScriptRun, APatternThatNeedsTooMuchWorkFailsItsStep)

@@ -17,7 +17,7 @@ bool Unreadable(char32_t c, ReportReader reader)
     case ReportReader::Xml:
         break;
     }
-    return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c1; // C1 is XML, but a terminal's CSI
 }
 
 } // namespace

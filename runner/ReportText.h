@@ -7,7 +7,7 @@
 enum class ReportReader {
     Yaml,    // prove's reader, PyYAML: no C1 control, U+FFFE or U+FFFF (the others are escaped)
     TapLine, // a test line: no control character but the tab, nor those
-    Xml,     // XML 1.0: no control character but the tab and the line ends, no U+FFFE or U+FFFF
+    Xml,     // XML 1.0: no control character but the tab and the line ends (C1 neither), no U+FFFE or U+FFFF
 };
 
 // The bytes as UTF-8, with each byte that starts no UTF-8 character and each

@@ -50,6 +50,9 @@ TEST(Runner, ScriptsReachEveryStepAndEveryExitStatus)
                           "expect /^a\\/b #$/ within 500ms\r\nwait 20ms\r\n");
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "TAP version 13\n1..1\nok 1 - answers\n");
+    run =
+        RunScript(folder, "device demo\ntest a\ntest b\n", {folder.filePath("t.script")}); // the plan of both
+    EXPECT_TRUE(run.out.startsWith("TAP version 13\n1..4\n")) << run.out.toStdString();
     EXPECT_TRUE(ValidXml(folder.filePath("t.xml")));
 
     // A time-out and a never, each failing its test only; a device line of

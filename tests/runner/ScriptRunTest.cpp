@@ -74,9 +74,10 @@ TEST(ScriptRun, AFailedStepShowsTheLastLinesThatArrivedWhileItWaited)
     EXPECT_EQ(reports[3].got.Lines(), std::deque<std::u16string>{u"x"});
 }
 
-TEST(ScriptRun, ASetUpsNeverHoldsInEveryTest)
+TEST(ScriptRun, ASetUpsNeverHoldsInEveryTestAndATestsOnlyInItself)
 {
     EXPECT_EQ(RunOnDemo("never /^x$/\ntest a\nsend ECHO x\nexpect x\n")[0].matched, u"x");
+    EXPECT_TRUE(RunOnDemo("test a\nnever /^x$/\ntest b\nsend ECHO x\nexpect x\n")[1].passed);
 }
 
 TEST(ScriptRun, APatternThatNeedsTooMuchWorkFailsItsStep)

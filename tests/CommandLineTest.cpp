@@ -17,7 +17,7 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
     const Case cases[] = {
         {{}, std::nullopt, ""},
         {{"-platform", "offscreen", "-reverse", "-session", "x", "--stylesheet=f.qss", "-style=fusion",
-          "-qwindowgeometry", "418x484+0+0", "-widgetcount"},
+          "-qwindowgeometry", "418x484+0+0", "-widgetcount", "-display", ":1", "-geometry", "1x1"},
          std::nullopt,
          ""},
         {{"--help"}, 0, "Usage: pellmark [options]"},
@@ -44,6 +44,13 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
     EXPECT_TRUE(session.open);
     EXPECT_EQ(session.logPath, "a.log");
     EXPECT_EQ(session.tracePath, "a.trace");
+    // Each flag sets its own option, and only it.
+    for (const auto& [flag, option] :
+         {std::pair{"--open", &SessionOptions::open}, std::pair{"--reopen", &SessionOptions::reopen},
+          std::pair{"--times", &SessionOptions::times}, std::pair{"--echo", &SessionOptions::echo}}) {
+        const SessionOptions set = ParseCommandLine({"pellmark", flag}).session;
+        EXPECT_TRUE(set.*option && set.open + set.reopen + set.times + set.echo == 1) << flag;
+    }
 
     // A path is opened as the very bytes given, UTF-8 or not.
     char program[] = "pellmark", log[] = "--log", latin1[] = "lat\xe9.log", trace[] = "--trace",

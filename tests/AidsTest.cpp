@@ -55,7 +55,7 @@ TEST_F(Find, StepsThroughMatchesWhileLinesArriveAndTheOldestGo)
 {
     ReceiveArea& area = *window.txtReceive;
     for (int i = 0; i < 10; ++i)
-        area.AppendLine(QString("line %1 %2").arg(i).arg(i % 3 == 0 ? "hit" : "miss"));
+        area.AppendLine(QString("line %1 %2").arg(i).arg(i == 9 ? "hit, hit" : i % 3 == 0 ? "hit" : "miss"));
     area.AppendMark(u"sent", u"hit"); // marks are not searched; waiting lines are
     QTest::keyClick(window.txtSend, Qt::Key_F, Qt::ControlModifier);
     ASSERT_TRUE(window.findBar->Field->hasFocus());
@@ -63,24 +63,28 @@ TEST_F(Find, StepsThroughMatchesWhileLinesArriveAndTheOldestGo)
     EXPECT_EQ(window.findBar->Count->text(), "no match");
     Key(Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(window.findBar->Field, "hit");
-    EXPECT_EQ(window.findBar->Count->text(), "4 matches");
-    EXPECT_EQ(MatchLine(), "line 9 hit");
+    EXPECT_EQ(window.findBar->Count->text(), "5 matches");
+    EXPECT_EQ(MatchLine(), "line 9 hit, hit");
+    const int later = area.textCursor().selectionStart();
     EXPECT_FALSE(area.Following());
+    Key(Qt::Key_Return); // each match of a line in turn
+    EXPECT_EQ(area.textCursor().selectionStart(), later - 5);
     Key(Qt::Key_Return);
     EXPECT_EQ(MatchLine(), "line 6 hit");
     Key(Qt::Key_F3, Qt::ShiftModifier);
-    EXPECT_EQ(MatchLine(), "line 9 hit");
+    Key(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(area.textCursor().selectionStart(), later);
     Key(Qt::Key_Return, Qt::ShiftModifier); // wraps to the oldest
     EXPECT_EQ(MatchLine(), "line 0 hit");
 
     area.AppendLine(u"line 10 hit");
     area.Flush();
-    EXPECT_EQ(window.findBar->Count->text(), "5 matches");
+    EXPECT_EQ(window.findBar->Count->text(), "6 matches");
     // Lines 0 to 6 go, the current match with them.
     for (int i = 0; i < ReceiveArea::LINE_LIMIT - 5; ++i)
         area.AppendLine(u"filler");
     area.Flush();
-    EXPECT_EQ(window.findBar->Count->text(), "2 matches");
+    EXPECT_EQ(window.findBar->Count->text(), "3 matches");
     Key(Qt::Key_Return);
     EXPECT_EQ(MatchLine(), "line 10 hit");
 

@@ -31,6 +31,10 @@ TEST(TracingLibrary, TraceNamesEveryCallWithItsBytesAndCountsEmptyReads)
         library.lastErrors = {ErrorCode::DeviceNotConnected}; // unplugged: every read fails at once
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(trace.MPUSBRead(4, buffer, 65, &length, 10), 0);
+        library.QueueRead("\x80\r"); // back a moment: a failure after it is written again
+        EXPECT_EQ(trace.MPUSBRead(4, buffer, 65, &length, 10), 1);
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(trace.MPUSBRead(4, buffer, 65, &length, 10), 0);
         library.writeResult = 0;
         library.lastErrors = {ErrorCode::DeviceNotConnected};
         EXPECT_EQ(trace.MPUSBWrite(3, packet, 20, nullptr, 1000), 0);
@@ -54,6 +58,9 @@ TEST(TracingLibrary, TraceNamesEveryCallWithItsBytesAndCountsEmptyReads)
         "read handle 4 -> 1  5 bytes  41 0D 42 0D 0A  |A.B..|\n"
         "read handle 4 -> 0 error 1167\n"
         "3 more reads failed alike\n"
+        "read handle 4 -> 1  2 bytes  80 0D  |..|\n" // a C1 character shows as nothing
+        "read handle 4 -> 0 error 1167\n"
+        "1 more reads failed alike\n"
         "write handle 3 -> 0 error 1167  20 bytes  41 42 43 0D 4F 57 82 A0 81 00 00 00 00 00 00 00 00 00 "
         "00 00  |ABC.OWあ............|\n"
         "close handle 3 -> 1");

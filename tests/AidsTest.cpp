@@ -120,6 +120,11 @@ TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
         EXPECT_EQ(program.window.sbrMessage->StatusText(), "Sended");
         for (int i = 0; i < 100 && !program.window.txtReceive->toPlainText().endsWith("\nhi\n"); ++i)
             program.loop.RunCycle();
+        program.aids.ShowSent.setChecked(false); // logged all the same
+        program.window.txtSend->setText("ECHO ho");
+        program.window.cmdSend_Click();
+        for (int i = 0; i < 100 && !program.window.txtReceive->toPlainText().endsWith("\nho\n"); ++i)
+            program.loop.RunCycle();
         program.window.cmdClose_Click();
         program.aids.Log.trigger();
         EXPECT_EQ(program.aids.Log.text(), "Start Lo&g…");
@@ -139,11 +144,11 @@ TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
         kinds << parts.captured(2);
         texts << parts.captured(3);
     }
-    EXPECT_EQ(kinds, QStringList({"start", "failed", "open", "sent", "", "close"}));
+    EXPECT_EQ(kinds, QStringList({"start", "failed", "open", "sent", "", "sent", "", "close"}));
     EXPECT_TRUE(texts[0].startsWith("Pellmark " PELLMARK_VERSION ", running since "))
         << texts[0].toStdString();
     EXPECT_EQ(texts.mid(1), QStringList({"none did not open: Peripheral device is not connected", "demo",
-                                         "ECHO hi", "hi", "demo by Close"}));
+                                         "ECHO hi", "hi", "ECHO ho", "ho", "demo by Close"}));
     ASSERT_EQ(boxes.seen.size(), 2);
     EXPECT_TRUE(boxes.seen[1].contains("no/such/folder.log cannot be opened"));
 }

@@ -131,6 +131,7 @@ TEST(RealDeviceProgram, AFollowedDeviceNotThereAtOpenIsWaitedForAndOpenedWhenItA
 TEST(RealDeviceProgram, TheDeviceListFollowsDevicesAndLeavesTheTextAlone)
 {
     UsbEmulator emulator;
+    EmulatedDevice& standard = emulator.AddDevice(); // the default entry's: listed once
     emulator.AddDevice({.product = 0x000c, .manufacturer = "Maker", .productName = "Board\x07"});
     Program program;
     FrmCom3& window = program.window;
@@ -158,4 +159,12 @@ TEST(RealDeviceProgram, TheDeviceListFollowsDevicesAndLeavesTheTextAlone)
         program.loop.RunCycle();
     EXPECT_EQ(window.cmbDesc->count(), 3);
     EXPECT_EQ(window.cmbDesc->currentText(), "typed");
+
+    // Whether the default entry's device is attached is asked each time the drop-down opens.
+    window.cmbDesc->showPopup();
+    EXPECT_EQ(window.cmbDesc->itemData(0, DeviceBox::DESCRIPTION_ROLE).toString(), "(attached)");
+    window.cmbDesc->hidePopup();
+    standard.Unplug();
+    window.cmbDesc->showPopup();
+    EXPECT_EQ(window.cmbDesc->itemData(0, DeviceBox::DESCRIPTION_ROLE).toString(), "(not attached)");
 }

@@ -99,15 +99,23 @@ TEST(RealDeviceProgram, AFollowedDeviceThatReturnsIsReopenedAndRead)
     device.Unplug();
     ASSERT_TRUE(runUntil("\tleft\t"));
 
-    // It enumerates again with a new device number, and says something at once.
+    // It enumerates again with a new device number, held by another program
+    // for two looks, then says something at once.
     EmulatedDevice& back = emulator.Return(device);
+    back.SetBusy(true);
+    QElapsedTimer busy;
+    busy.start();
+    while (busy.elapsed() < 2 * DeviceFollower::CHECK_MS + 200)
+        program.loop.RunCycle();
+    back.SetBusy(false);
     back.QueueReply("hello\r\n");
     ASSERT_TRUE(runUntil("\nhello"));
     const QStringList lines = window.txtReceive->toPlainText().split('\n');
     EXPECT_EQ(lines[0], "\tcut\thalf a li"); // kept, never taken for a whole line
     EXPECT_TRUE(lines[1].startsWith("\tleft\tvid_04d8&pid_0011 left at "));
-    EXPECT_TRUE(lines[2].startsWith("\tback\tit returned at "));
-    EXPECT_EQ(lines[3], "hello"); // read on the pipes opened again
+    EXPECT_TRUE(lines[2].startsWith("\tfailed\tit is back but did not open")); // once, not once a look
+    EXPECT_TRUE(lines[3].startsWith("\tback\tit returned at "));
+    EXPECT_EQ(lines[4], "hello"); // read on the pipes opened again
     EXPECT_TRUE(boxes.seen.isEmpty()) << boxes.seen.join('|').toStdString();
 }
 

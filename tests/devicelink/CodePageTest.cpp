@@ -94,5 +94,7 @@ TEST(CodePage1252, WesternLettersAreOneByteAndThereAreNoLeadBytes)
     EXPECT_EQ(Decode(decoder, "caf\xE9 \x80\x82\r"), u"café €‚\r");
     EXPECT_EQ(EncodeSingleBytes(u"café €"), std::optional<std::string>("caf\xE9 \x80"));
     EXPECT_FALSE(EncodeSingleBytes(u"あ"));
+    EXPECT_FALSE(EncodeSingleBytes(u"\u0101")); // never sent as a look-alike: "ā" is no "a"
+    EXPECT_FALSE(EncodeSingleBytes(u"\u221E")); // nor "∞" an "8"
     EXPECT_EQ(EncodeCodePage(u"aあ"), "a?");
 }

@@ -195,17 +195,20 @@ TEST_F(Backend, HighSpeedPacketsAreHandedOnUpToTheirFirstCr)
     // A long line comes in pieces up to its CR; a packet without a CR comes whole.
     const std::string line = std::string(100, 'h') + "\r\n";
     const std::string endless(150, 'x');
+    std::string lf; // lines that end with LF alone: no CR, so the packet comes whole
+    for (int i = 0; i < 12; ++i)
+        lf += "LINE " + std::to_string(i + 1000) + "\n";
     // Forty lines in one packet show as its first line, as any packet is cut
     // after its first CR: the device sends one line a packet. Never a piece
     // that starts in the middle of a line.
     std::string forty;
     for (int i = 1; i <= 40; ++i)
         forty += "LINE " + std::to_string(i + 100000).substr(1) + "\r\n";
-    for (const std::string& packet : {line, endless, forty})
+    for (const std::string& packet : {line, endless, lf, forty})
         device->QueueReply(packet);
     for (const std::string& piece :
          {line.substr(0, 65), line.substr(65, 36), endless.substr(0, 65), endless.substr(65, 65),
-          endless.substr(130), std::string("LINE 00001\r")}) {
+          endless.substr(130), lf.substr(0, 65), lf.substr(65), std::string("LINE 00001\r")}) {
         EXPECT_EQ(Read(), 1);
         EXPECT_EQ(Received(), piece);
     }
@@ -256,8 +259,9 @@ TEST_F(Backend, AttachedDevicesShowTheirStringsAndWhetherTheyOpen)
     emulator.AddDevice({.product = 0x000c}).RefuseAccess();
     Start(0);
     const std::string listing = ListingText(backend->Attached());
-    for (const char* line : {"vid_04d8&pid_0011    \"Maker\\x01\" \"Board\"  serial 1234  bus 1 port 1  can be opened\n",
-                             "vid_04d8&pid_000c    bus 1 port 2  no permission: "})
+    for (const char* line :
+         {"vid_04d8&pid_0011    \"Maker\\x01\" \"Board\"  serial 1234  bus 1 port 1  can be opened\n",
+          "vid_04d8&pid_000c    bus 1 port 2  no permission: "})
         EXPECT_NE(listing.find(line), std::string::npos) << listing;
 }
 

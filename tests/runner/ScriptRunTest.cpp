@@ -9,14 +9,12 @@
 
 namespace {
 
-// The reports of a script run on the demo device.
-std::vector<TestReport> RunOnDemo(const char* script)
+// The reports of a script run on a device of the library.
+std::vector<TestReport> RunOn(UsbLibrary& library, const std::string& deviceId, const char* script)
 {
-    LibraryRouter router;
-    router.AddBackend(std::make_unique<DemoDevice>());
     RecordedMessages messages;
-    DeviceLink link(router, messages);
-    link.State.DeviceId = "demo";
+    DeviceLink link(library, messages);
+    link.State.DeviceId = deviceId;
     link.OpenPipes();
     SessionFiles files({}, {}, messages);
     const std::atomic<bool> interrupted = false;
@@ -27,21 +25,31 @@ std::vector<TestReport> RunOnDemo(const char* script)
     return reports;
 }
 
+std::vector<TestReport> RunOnDemo(const char* script)
+{
+    LibraryRouter router;
+    router.AddBackend(std::make_unique<DemoDevice>());
+    return RunOn(router, "demo", script);
+}
+
 } // namespace
 
 TEST(ScriptRun, ReadsThatTimeOutWithoutWaitingDoNotSpin)
 {
     FakeLibrary library; // its reads time out at once
     library.lastErrors = {ErrorCode::Timeout};
-    RecordedMessages messages;
-    DeviceLink link(library, messages);
-    link.State.DeviceId = "vid_04d8&pid_0011";
-    link.OpenPipes();
-    SessionFiles files({}, {}, messages);
-    const std::atomic<bool> interrupted = false;
-    ScriptRun run(link, files, interrupted);
-    run.Run({std::get<Script>(ParseScript("spin", "test wait\nwait 50ms\n"))});
+    RunOn(library, "vid_04d8&pid_0011", "test wait\nwait 50ms\n");
     EXPECT_LE(library.readCalls.size(), 60u);
+}
+
+TEST(ScriptRun, ALineBegunWhenTheDeviceLeftIsKeptInTheReportAsCut)
+{
+    FakeLibrary library;
+    library.QueueRead("half a li");
+    library.lastErrors = {ErrorCode::DeviceNotConnected}; // then it is gone, and back at once
+    const TestReport report = RunOn(library, "vid_04d8&pid_0011", "test t\nreopen within 1s\n")[0];
+    EXPECT_TRUE(report.passed) << report.reason;
+    EXPECT_EQ(report.transcript.Lines().front(), "(cut) half a li");
 }
 
 TEST(ScriptRun, ReopenWaitsForTheDeviceToLeaveAndReturn)

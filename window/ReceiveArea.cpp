@@ -211,13 +211,7 @@ void ReceiveArea::Clear()
 QString ReceiveArea::SaveTo(const QString& path)
 {
     Flush();
-    QString text;
-    if (timeMargin_) {
-        for (QTextBlock block = document()->begin(); block.next().isValid(); block = block.next())
-            text += TimeText(block.userState()) + u' ' + block.text() + u'\n';
-    } else {
-        text = toPlainText();
-    }
+    const QString text = timeMargin_ ? TimedText(0, document()->characterCount() - 1) : toPlainText();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
         return file.errorString();
@@ -228,8 +222,13 @@ QMimeData* ReceiveArea::createMimeDataFromSelection() const
 {
     if (!timeMargin_)
         return QPlainTextEdit::createMimeDataFromSelection();
-    const QTextCursor selection = textCursor();
-    const int start = selection.selectionStart(), end = selection.selectionEnd();
+    auto* data = new QMimeData;
+    data->setText(TimedText(textCursor().selectionStart(), textCursor().selectionEnd()));
+    return data;
+}
+
+QString ReceiveArea::TimedText(int start, int end) const
+{
     QString text;
     for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
@@ -240,9 +239,7 @@ QMimeData* ReceiveArea::createMimeDataFromSelection() const
         if (end > lineEnd)
             text += u'\n';
     }
-    auto* data = new QMimeData;
-    data->setText(text);
-    return data;
+    return text;
 }
 
 QString ReceiveArea::TimeText(int time)

@@ -92,6 +92,8 @@ private:
     // Gives the new blocks their times and marked lines their colour.
     void Finish(QTextBlock block);
     static QString TimeText(int time);
+    // The text from start to end as shown with the times: each line's before it.
+    QString TimedText(int start, int end) const;
     void KeepWithinCharacterLimit();
     // A scroll downwards that shows the end goes all the way and follows it,
     // so that the wheel catches up with lines that keep arriving.

@@ -20,7 +20,9 @@ std::optional<std::string> MissingConverter(const char* name = nullptr);
 // the trail byte of the next; any other byte that is not valid becomes U+FFFD.
 class CodePageDecoder {
 public:
-    CodePageDecoder();
+    // A converter name other than null converts with that one instead of the
+    // system's (where there is a choice).
+    explicit CodePageDecoder(const char* converter = nullptr);
     ~CodePageDecoder();
     CodePageDecoder(const CodePageDecoder&) = delete;
     CodePageDecoder& operator=(const CodePageDecoder&) = delete;

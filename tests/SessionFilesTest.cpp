@@ -72,45 +72,53 @@ TEST(SessionFiles, FifoIsOpenedWhenItsReaderComesAndLinesLeftOutAreMarked)
     const std::string text(990, 'x');
     const std::size_t lineSize = 10 + text.size() + 1; // "T%08zu ", the text, a line feed
     const std::size_t kept = AppendFile::QUEUE_LIMIT / lineSize;
-    std::string read;
-    std::atomic<std::size_t> readSize = 0;
-    std::thread reader;
-    {
-        AppendFile file(fifo); // returns while nobody reads the FIFO
-        char stamp[16];
-        for (std::size_t i = 0; i < kept + 100; ++i) {
-            std::snprintf(stamp, sizeof stamp, "T%08zu", i);
-            file.Line(stamp, text);
-            if (i == kept + 50) { // told once for the gap, not for each line left out
-                EXPECT_NE(file.TakeProblem().value_or("").find("cannot keep up"), std::string::npos);
+    // Lines left out are marked in the file: with the first line after them,
+    // or at its end when none comes.
+    for (const bool lineAfter : {true, false}) {
+        std::string read;
+        std::atomic<std::size_t> readSize = 0;
+        std::thread reader;
+        {
+            AppendFile file(fifo); // returns while nobody reads the FIFO
+            char stamp[16];
+            for (std::size_t i = 0; i < kept + 100; ++i) {
+                std::snprintf(stamp, sizeof stamp, "T%08zu", i);
+                file.Line(stamp, text);
+                if (i == kept + 50) { // told once for the gap, not for each line left out
+                    EXPECT_NE(file.TakeProblem().value_or("").find("cannot keep up"), std::string::npos);
+                }
             }
+            EXPECT_FALSE(file.TakeProblem());
+            reader = std::thread([&] {
+                const int in = open(fifo.c_str(), O_RDONLY);
+                char buffer[65536];
+                for (ssize_t n; (n = ::read(in, buffer, sizeof buffer)) > 0;
+                     readSize += static_cast<std::size_t>(n))
+                    read.append(buffer, static_cast<std::size_t>(n));
+                close(in);
+            });
+            for (int i = 0; lineAfter && i < 1000 && readSize < kept * lineSize; ++i)
+                QThread::msleep(5);
+            if (lineAfter)
+                file.Line("late", "after the gap");
         }
-        EXPECT_FALSE(file.TakeProblem());
-        reader = std::thread([&] {
-            const int in = open(fifo.c_str(), O_RDONLY);
-            char buffer[65536];
-            for (ssize_t n; (n = ::read(in, buffer, sizeof buffer)) > 0;
-                 readSize += static_cast<std::size_t>(n))
-                read.append(buffer, static_cast<std::size_t>(n));
-            close(in);
-        });
-        for (int i = 0; i < 1000 && readSize < kept * lineSize; ++i)
-            QThread::msleep(5);
-        file.Line("late", "after the gap");
+        reader.join();
+        const std::vector<std::string> lines = [&] {
+            std::vector<std::string> split;
+            for (std::size_t start = 0, end; (end = read.find('\n', start)) != std::string::npos;
+                 start = end + 1)
+                split.push_back(read.substr(start, end - start));
+            return split;
+        }();
+        ASSERT_EQ(lines.size(), kept + 1 + lineAfter);
+        char mark[96];
+        std::snprintf(mark, sizeof mark, "T%08zu\tdropped\t100 lines between T%08zu and T%08zu", kept, kept,
+                      kept + 99);
+        EXPECT_EQ(lines[kept], mark);
+        if (lineAfter) {
+            EXPECT_EQ(lines[kept + 1], "late after the gap");
+        }
     }
-    reader.join();
-    const std::vector<std::string> lines = [&] {
-        std::vector<std::string> split;
-        for (std::size_t start = 0, end; (end = read.find('\n', start)) != std::string::npos; start = end + 1)
-            split.push_back(read.substr(start, end - start));
-        return split;
-    }();
-    ASSERT_EQ(lines.size(), kept + 2);
-    char mark[96];
-    std::snprintf(mark, sizeof mark, "T%08zu\tdropped\t100 lines between T%08zu and T%08zu", kept, kept,
-                  kept + 99);
-    EXPECT_EQ(lines[kept], mark);
-    EXPECT_EQ(lines[kept + 1], "late after the gap");
 
     // A reader that stops reading holds the end no longer than the stall limit.
     const int idle = open(fifo.c_str(), O_RDWR); // a reader that never reads

@@ -62,7 +62,10 @@ template <typename Accept> bool EncodeEach(std::u16string_view text, Accept acce
 
 } // namespace
 
-CodePageDecoder::CodePageDecoder() : converter_(Open(Utf16Name(), CP932_CONVERTER)) {}
+CodePageDecoder::CodePageDecoder(const char* converter)
+    : converter_(Open(Utf16Name(), converter ? converter : CP932_CONVERTER))
+{
+}
 
 CodePageDecoder::~CodePageDecoder()
 {

@@ -45,7 +45,7 @@ template <typename Accept> bool EachCode(std::u16string_view text, Accept accept
 
 } // namespace
 
-CodePageDecoder::CodePageDecoder() = default;
+CodePageDecoder::CodePageDecoder(const char*) {}
 CodePageDecoder::~CodePageDecoder() = default;
 
 bool IsLeadByte(std::uint8_t byte)

@@ -83,6 +83,9 @@ TEST_F(CodePage932, AMissingConverterIsNamedAtStart)
     std::optional<std::string> missing = MissingConverter("NO-SUCH-CODE-PAGE");
     ASSERT_TRUE(missing);
     EXPECT_NE(missing->find("no converter for code page 932 (NO-SUCH-CODE-PAGE)"), std::string::npos);
+    // Without it every byte still shows, and line ends stay line ends.
+    CodePageDecoder decoder("NO-SUCH-CODE-PAGE");
+    EXPECT_EQ(Decode(decoder, "A\x82\rB\xB1\n"), u"A\uFFFD\rB\uFFFD\n");
 }
 #endif
 

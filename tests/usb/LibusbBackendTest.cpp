@@ -126,6 +126,10 @@ TEST_F(Backend, ReadWithNothingToReadTimesOut)
         EXPECT_EQ(Read(timeout), 0);
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(200));
     }
+    // Bytes that came before the time ran out are still received.
+    device->QueueUnfinished("LATE\r\n");
+    EXPECT_EQ(Read(), 1);
+    EXPECT_EQ(Received(), "LATE\r\n");
 }
 
 TEST_F(Backend, UnpluggedDeviceFailsWithDeviceNotConnected)

@@ -127,6 +127,13 @@ void EmulatedDevice::QueueReply(const std::string& bytes)
     replies_.emplace_back(bytes.begin(), bytes.end());
 }
 
+void EmulatedDevice::QueueUnfinished(const std::string& bytes)
+{
+    std::lock_guard lock(mutex_);
+    unfinished_ = true;
+    replies_.emplace_back(bytes.begin(), bytes.end());
+}
+
 void EmulatedDevice::SetFirmware(std::function<std::vector<std::string>(const Packet&)> firmware)
 {
     std::lock_guard lock(mutex_);
@@ -326,7 +333,7 @@ void EmulatedDevice::Pump()
         }
         std::copy(packet.begin(), packet.end(), urb.buffer->data + urb.filled);
         urb.filled += packet.size();
-        if (packet.size() < maxPacket_ || urb.filled == capacity) {
+        if (!unfinished_ && (packet.size() < maxPacket_ || urb.filled == capacity)) {
             Finish(urb, 0);
             parked_.pop_front();
         }
@@ -376,6 +383,7 @@ void EmulatedDevice::Discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg
         if (it->urb->client_addr == address) {
             Finish(*it, -ENOENT);
             parked_.erase(it);
+            unfinished_ = false;
             umockdev_ioctl_client_complete(client, 0, 0);
             return;
         }

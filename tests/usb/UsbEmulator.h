@@ -35,6 +35,9 @@ class EmulatedDevice {
 public:
     // Queues one packet for the IN endpoint (at most its packet size).
     void QueueReply(const std::string& bytes);
+    // Puts bytes into the next IN transfer without ending it, as a device that
+    // stops mid-transfer: the host's time-out ends it, holding them.
+    void QueueUnfinished(const std::string& bytes);
     // Answers every packet written to the OUT endpoint with these packets.
     void SetFirmware(std::function<std::vector<std::string>(const Packet&)> firmware);
     // Every packet written to the OUT endpoint so far.
@@ -82,6 +85,7 @@ private:
     std::deque<Urb> completed_; // transfers ready to be reaped
     std::function<std::vector<std::string>(const Packet&)> firmware_;
     bool unplugged_ = false;
+    bool unfinished_ = false;
     bool busy_ = false;
     bool stalled_ = false;
     std::vector<unsigned> halted_; // endpoint addresses

@@ -39,6 +39,20 @@ template <typename Each> void ForEachCharacter(std::u16string_view text, Each ea
     }
 }
 
+// Appends the character as UTF-8, a control character (C0, DEL, C1) as \xHH
+// or \u0080 to \u009F.
+void AppendShown(std::string& bytes, char32_t c)
+{
+    char escape[8];
+    if (c < 0x20 || c == 0x7F)
+        std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(c));
+    else if (c >= 0x80 && c < 0xA0)
+        std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
+    else
+        return AppendUtf8(bytes, c);
+    bytes += escape;
+}
+
 } // namespace
 
 std::string Utf8(std::u16string_view text)
@@ -54,7 +68,6 @@ std::string EscapedText(std::u16string_view text)
     std::string bytes;
     bytes.reserve(text.size());
     ForEachCharacter(text, [&bytes](char32_t c) {
-        char escape[8];
         switch (c) {
         case U'\\':
         case U'"':
@@ -71,18 +84,17 @@ std::string EscapedText(std::u16string_view text)
             bytes += "\\r";
             return;
         default:
-            break;
-        }
-        if (c < 0x20 || c == 0x7F) {
-            std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(c));
-            bytes += escape;
-        } else if (c >= 0x80 && c < 0xA0) {
-            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
-            bytes += escape;
-        } else {
-            AppendUtf8(bytes, c);
+            AppendShown(bytes, c);
         }
     });
+    return bytes;
+}
+
+std::string Utf8WithoutControls(std::u16string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size());
+    ForEachCharacter(text, [&bytes](char32_t c) { AppendShown(bytes, c); });
     return bytes;
 }
 

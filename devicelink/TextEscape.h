@@ -20,3 +20,8 @@ std::optional<std::u16string> FromUtf8(std::string_view bytes);
 // feed and a carriage return read \t, \n and \r; any other control
 // character, DEL and the C1 characters read \xHH or \u0080 to \u009F.
 std::string EscapedText(std::u16string_view text);
+
+// The text as UTF-8 with each control character written as EscapedText writes
+// it, and every other character as it is: a received line as the log keeps it,
+// which no terminal showing the log takes for a command.
+std::string Utf8WithoutControls(std::u16string_view text);

@@ -27,15 +27,18 @@ TEST(SessionFiles, LogAppendsEachLineWithItsTimeAndToldProblemsOnce)
         SessionFiles files(path.toStdString(), {}, messages);
         files.LogLine(u"OK");
         files.LogLine(u"ﾃﾞﾓ こんにちは");
+        files.LogLine(u"\x9B"
+                      "2J C:\\fw\x7F"); // no terminal showing the log takes it for a command
         files.ReportProblems();
     }
     EXPECT_TRUE(messages.shown.empty());
     const QStringList lines = LinesOf(path);
-    ASSERT_EQ(lines.size(), 3);
+    ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[0], "earlier"); // opened for append
     const QRegularExpression stamped(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d) (.*)$)");
     EXPECT_EQ(stamped.match(lines[1]).captured(2), "OK") << lines[1].toStdString();
     EXPECT_EQ(stamped.match(lines[2]).captured(2), "ﾃﾞﾓ こんにちは");
+    EXPECT_EQ(stamped.match(lines[3]).captured(2), R"(\u009B2J C:\fw\x7F)");
 
     // A folder that is not there, a disk that fills up and a pipe whose reader
     // has gone: one message each, and the program goes on.

@@ -26,7 +26,7 @@ SessionFiles::~SessionFiles()
 void SessionFiles::LogLine(std::u16string_view line, Time time)
 {
     if (log_)
-        log_->Line(LocalTimeText(time), Utf8(line));
+        log_->Line(LocalTimeText(time), Utf8WithoutControls(line));
 }
 
 void SessionFiles::LogMark(std::string_view kind, std::u16string_view text, Time time)

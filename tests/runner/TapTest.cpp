@@ -4,16 +4,23 @@
 #include "ScriptRun.h"
 #include "Tap.h"
 
-TEST(Tap, NamesKeepAllButWhatTapEscapes)
+TEST(Tap, KeepsAllButWhatTapEscapesOrATerminalWouldObey)
 {
     std::FILE* file = std::tmpfile();
-    Tap tap(file, 1);
+    Tap tap(file, 2);
     TestReport report;
     report.name = "answers \"OK\" to C:\\fw\\boot.bin #2\x1B";
     tap.Write(report);
+    report.passed = false;
+    report.got.Add(u"\x9B"
+                   "2J"); // a CSI
+    tap.Write(report);
     std::rewind(file);
-    char text[100] = {};
+    char text[300] = {};
+    const std::string name = "answers \"OK\" to C:\\\\fw\\\\boot.bin \\#2\xEF\xBF\xBD\n";
     EXPECT_EQ(std::string(text, std::fread(text, 1, sizeof text, file)),
-              "TAP version 13\n1..1\nok 1 - answers \"OK\" to C:\\\\fw\\\\boot.bin \\#2\xEF\xBF\xBD\n");
+              "TAP version 13\n1..2\nok 1 - " + name + "not ok 2 - " + name +
+                  "  ---\n  script: \"\"\n  got:\n    - \"\xEF\xBF\xBD"
+                  "2J\"\n  ...\n");
     std::fclose(file);
 }

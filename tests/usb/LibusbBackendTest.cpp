@@ -259,12 +259,12 @@ TEST_F(Backend, ClosingTheBackendReleasesOpenDevices)
 
 TEST_F(Backend, AttachedDevicesShowTheirStringsAndWhetherTheyOpen)
 {
-    emulator.AddDevice({.manufacturer = "Maker\x01", .productName = "Board", .serial = "1234"});
+    emulator.AddDevice({.manufacturer = "Maker\x01\x7F", .productName = "Board", .serial = "1234"});
     emulator.AddDevice({.product = 0x000c}).RefuseAccess();
     Start(0);
     const std::string listing = ListingText(backend->Attached());
     for (const char* line :
-         {"vid_04d8&pid_0011    \"Maker\\x01\" \"Board\"  serial 1234  bus 1 port 1  can be opened\n",
+         {"vid_04d8&pid_0011    \"Maker\\x01\\x7F\" \"Board\"  serial 1234  bus 1 port 1  can be opened\n",
           "vid_04d8&pid_000c    bus 1 port 2  no permission: "})
         EXPECT_NE(listing.find(line), std::string::npos) << listing;
 }

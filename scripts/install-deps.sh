@@ -9,7 +9,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libxkbcommon-d
           libpcre2-dev libpugixml-dev)
 case "${1:-}" in
   --tests) packages+=(libgtest-dev umockdev libumockdev-dev libglib2.0-dev desktop-file-utils appstream
-             clang libclang-rt-14-dev libxml2-utils perl python3 python3-yaml python3-tap) ;;
+             clang libclang-rt-14-dev libxml2-utils perl python3 python3-yaml python3-more-itertools python3-tap) ;;
   --bench) packages+=(libbenchmark-dev xvfb xauth time) ;;
   --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   --screenshot) packages+=(xvfb xauth xdotool imagemagick) ;;

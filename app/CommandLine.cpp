@@ -1,10 +1,10 @@
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
 
-#include "Arguments.h"
-#include "AttachedDevice.h"
+#include "app/ArgumentText.h"
+#include "devicelink/AttachedDevice.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "DarAdoMain.h"
+#include "app/DarAdoMain.h"
 
 #include <QTimer>
 
-#include "CodePage.h"
-#include "Program.h"
+#include "app/Program.h"
+#include "devicelink/CodePage.h"
 
 namespace DarAdoMain {
 

@@ -1,13 +1,13 @@
-#include "DeviceFollower.h"
+#include "app/DeviceFollower.h"
 
 #include <QTime>
 
-#include "DeviceLink.h"
-#include "DeviceNews.h"
-#include "FrmCom3.h"
-#include "LibraryRouter.h"
-#include "LineAssembly.h"
-#include "SessionAids.h"
+#include "app/DeviceNews.h"
+#include "app/SessionAids.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/LibraryRouter.h"
+#include "session/LineAssembly.h"
+#include "window/FrmCom3.h"
 
 DeviceFollower::DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter& library, DeviceNews& news,
                                LineAssembly& lines, SessionAids& aids)

@@ -1,10 +1,10 @@
-#include "DeviceList.h"
+#include "app/DeviceList.h"
 
-#include "AttachedDevice.h"
-#include "CodePage.h"
-#include "DeviceBox.h"
-#include "DeviceNews.h"
-#include "LibraryRouter.h"
+#include "app/DeviceNews.h"
+#include "devicelink/AttachedDevice.h"
+#include "devicelink/CodePage.h"
+#include "devicelink/LibraryRouter.h"
+#include "window/DeviceBox.h"
 
 namespace {
 

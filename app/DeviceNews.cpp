@@ -1,6 +1,6 @@
-#include "DeviceNews.h"
+#include "app/DeviceNews.h"
 
-#include "LibraryRouter.h"
+#include "devicelink/LibraryRouter.h"
 
 void DeviceNews::Start()
 {

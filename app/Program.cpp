@@ -1,9 +1,9 @@
-#include "Program.h"
+#include "app/Program.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 
-#include "SystemBackends.h"
+#include "devicelink/SystemBackends.h"
 
 namespace {
 

@@ -2,18 +2,18 @@
 
 #include <memory>
 
-#include "CommandLine.h"
-#include "DeviceFollower.h"
-#include "DeviceLink.h"
-#include "DeviceList.h"
-#include "DeviceNews.h"
-#include "FrmCom3.h"
-#include "LibraryRouter.h"
-#include "MessageBoxes.h"
-#include "ReceiveLoop.h"
-#include "SessionAids.h"
-#include "SessionFiles.h"
-#include "TracingLibrary.h"
+#include "app/CommandLine.h"
+#include "app/DeviceFollower.h"
+#include "app/DeviceList.h"
+#include "app/DeviceNews.h"
+#include "app/ReceiveLoop.h"
+#include "app/SessionAids.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/LibraryRouter.h"
+#include "devicelink/TracingLibrary.h"
+#include "session/SessionFiles.h"
+#include "window/FrmCom3.h"
+#include "window/MessageBoxes.h"
 
 // Everything one run holds, put together as the program runs it: the USB
 // library (demo device and libusb) and its trace, the device link, the window,

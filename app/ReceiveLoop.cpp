@@ -1,12 +1,12 @@
-#include "ReceiveLoop.h"
+#include "app/ReceiveLoop.h"
 
 #include <QCoreApplication>
 
-#include "DeviceLink.h"
-#include "FrmCom3.h"
-#include "LocalTime.h"
-#include "SessionFiles.h"
-#include "Sleep.h"
+#include "common/LocalTime.h"
+#include "common/Sleep.h"
+#include "devicelink/DeviceLink.h"
+#include "session/SessionFiles.h"
+#include "window/FrmCom3.h"
 
 ReceiveLoop::ReceiveLoop(FrmCom3& window, DeviceLink& link, SessionFiles* files)
     : window_(window), link_(link), files_(files)

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <functional>
 
-#include "LineAssembly.h"
+#include "session/LineAssembly.h"
 
 class DeviceLink;
 class FrmCom3;

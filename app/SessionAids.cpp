@@ -1,12 +1,12 @@
-#include "SessionAids.h"
+#include "app/SessionAids.h"
 
 #include <QFileDialog>
 
-#include "Arguments.h"
-#include "DeviceLink.h"
-#include "FrmCom3.h"
-#include "LocalTime.h"
-#include "SessionFiles.h"
+#include "app/ArgumentText.h"
+#include "common/LocalTime.h"
+#include "devicelink/DeviceLink.h"
+#include "session/SessionFiles.h"
+#include "window/FrmCom3.h"
 
 namespace {
 

@@ -2,16 +2,17 @@
 #include <cstdio>
 #include <memory>
 
-#include "AppIcon.h"
-#include "Arguments.h"
-#include "CommandLine.h"
-#include "DarAdoMain.h"
-#include "DisplayGuard.h"
+#include "app/ArgumentText.h"
+#include "app/CommandLine.h"
+#include "app/DarAdoMain.h"
+#include "app/DisplayGuard.h"
+#include "common/Arguments.h"
+#include "window/AppIcon.h"
 
 int main(int argc, char* argv[])
 {
     // Help, version and usage errors need no display.
-    const CommandLine commandLine = ParseCommandLine(ProgramArguments(argc, argv));
+    const CommandLine commandLine = ParseCommandLine(ArgumentsAsText(ProgramArguments(argc, argv)));
     if (commandLine.exitStatus) {
         std::fputs(qPrintable(commandLine.output), *commandLine.exitStatus == 0 ? stdout : stderr);
         return *commandLine.exitStatus;

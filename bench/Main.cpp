@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "SystemBench.h"
+#include "bench/SystemBench.h"
 
 namespace {
 

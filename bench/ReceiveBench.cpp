@@ -8,11 +8,11 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
-#include "DeviceLink.h"
-#include "LineAssembly.h"
-#include "MessageSink.h"
-#include "ReceiveArea.h"
-#include "backends/DemoDevice.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/MessageSink.h"
+#include "devicelink/backends/DemoDevice.h"
+#include "session/LineAssembly.h"
+#include "window/ReceiveArea.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <fstream>
 #include <vector>
 
-#include "DeviceLink.h"
-#include "LibraryRouter.h"
-#include "MessageSink.h"
-#include "ScriptRun.h"
-#include "SessionFiles.h"
-#include "SystemBackends.h"
-#include "SystemBench.h"
+#include "bench/SystemBench.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/LibraryRouter.h"
+#include "devicelink/MessageSink.h"
+#include "devicelink/SystemBackends.h"
+#include "runner/ScriptRun.h"
+#include "session/SessionFiles.h"
 
 namespace {
 

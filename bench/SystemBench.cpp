@@ -1,4 +1,4 @@
-#include "SystemBench.h"
+#include "bench/SystemBench.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,9 +13,9 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "AppIcon.h"
-#include "Program.h"
-#include "Sleep.h"
+#include "app/Program.h"
+#include "common/Sleep.h"
+#include "window/AppIcon.h"
 
 namespace {
 

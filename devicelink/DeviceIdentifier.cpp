@@ -1,4 +1,4 @@
-#include "DeviceIdentifier.h"
+#include "devicelink/DeviceIdentifier.h"
 
 #include <cctype>
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "CodePage.h"
-#include "UsbLibrary.h"
+#include "devicelink/CodePage.h"
+#include "devicelink/UsbLibrary.h"
 
 class MessageSink;
 

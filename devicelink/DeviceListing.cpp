@@ -1,10 +1,10 @@
 #include <algorithm>
 
-#include "AttachedDevice.h"
-#include "LibraryRouter.h"
-#include "MessageSink.h"
-#include "SystemBackends.h"
-#include "TextEscape.h"
+#include "common/TextEscape.h"
+#include "devicelink/AttachedDevice.h"
+#include "devicelink/LibraryRouter.h"
+#include "devicelink/MessageSink.h"
+#include "devicelink/SystemBackends.h"
 
 namespace {
 

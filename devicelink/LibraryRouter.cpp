@@ -1,4 +1,4 @@
-#include "LibraryRouter.h"
+#include "devicelink/LibraryRouter.h"
 
 #include <algorithm>
 

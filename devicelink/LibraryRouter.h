@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "UsbBackend.h"
+#include "devicelink/UsbBackend.h"
 
 // The USB library as the device link sees it: hands each call to the backend
 // that the identifier selects, and gives out its own small handles so that the

@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "DeviceLink.h"
-#include "MessageSink.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/MessageSink.h"
 
 bool DeviceLink::SendLine(std::u16string_view line)
 {

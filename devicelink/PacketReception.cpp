@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "DeviceLink.h"
+#include "devicelink/DeviceLink.h"
 
 std::u16string DeviceLink::ReceiveLine(std::int32_t timeoutMs)
 {

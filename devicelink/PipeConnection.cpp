@@ -1,5 +1,5 @@
-#include "DeviceLink.h"
-#include "MessageSink.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/MessageSink.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "TracingLibrary.h"
+#include "devicelink/TracingLibrary.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "AppendFile.h"
-#include "LocalTime.h"
-#include "TextEscape.h"
+#include "common/AppendFile.h"
+#include "common/LocalTime.h"
+#include "common/TextEscape.h"
 
 namespace {
 

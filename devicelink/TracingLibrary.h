@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-#include "CodePage.h"
-#include "UsbLibrary.h"
+#include "devicelink/CodePage.h"
+#include "devicelink/UsbLibrary.h"
 
 class AppendFile;
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "AttachedDevice.h"
-#include "UsbLibrary.h"
+#include "devicelink/AttachedDevice.h"
+#include "devicelink/UsbLibrary.h"
 
 // One way of reaching devices (the demo device, libusb, ...). The router asks
 // each backend in turn whether an identifier is its own.

@@ -2,8 +2,8 @@
 // and encoding any text never fails or runs over.
 #include <cstdlib>
 
-#include "CodePage.h"
-#include "FuzzInput.h"
+#include "devicelink/CodePage.h"
+#include "fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

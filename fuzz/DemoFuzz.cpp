@@ -3,8 +3,8 @@
 // only once RESET has made the device leave.
 #include <cstdlib>
 
-#include "FuzzInput.h"
-#include "backends/DemoDevice.h"
+#include "devicelink/backends/DemoDevice.h"
+#include "fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

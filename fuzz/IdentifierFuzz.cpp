@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "DeviceIdentifier.h"
-#include "backends/DemoDevice.h"
+#include "devicelink/DeviceIdentifier.h"
+#include "devicelink/backends/DemoDevice.h"
 
 namespace {
 

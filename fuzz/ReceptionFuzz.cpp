@@ -4,10 +4,10 @@
 // line, in order.
 #include <cstdlib>
 
-#include "DeviceLink.h"
-#include "FakeLibrary.h"
-#include "FuzzInput.h"
-#include "LineAssembly.h"
+#include "devicelink/DeviceLink.h"
+#include "fuzz/FuzzInput.h"
+#include "session/LineAssembly.h"
+#include "tests/support/FakeLibrary.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // transmit buffer is never overrun, a refused line writes nothing.
 #include <cstdlib>
 
-#include "DeviceLink.h"
-#include "FakeLibrary.h"
-#include "FuzzInput.h"
+#include "devicelink/DeviceLink.h"
+#include "fuzz/FuzzInput.h"
+#include "tests/support/FakeLibrary.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

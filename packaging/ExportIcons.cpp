@@ -4,7 +4,7 @@
 #include <QFile>
 #include <cstdio>
 
-#include "AppIcon.h"
+#include "window/AppIcon.h"
 
 int main(int argc, char* argv[])
 {

@@ -1,4 +1,4 @@
-#include "Duration.h"
+#include "runner/Duration.h"
 
 #include <charconv>
 

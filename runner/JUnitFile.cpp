@@ -1,11 +1,11 @@
-#include "JUnitFile.h"
+#include "runner/JUnitFile.h"
 
 #include <cstdio>
 #include <fstream>
 #include <pugixml.hpp>
 
-#include "ReportText.h"
-#include "TextEscape.h"
+#include "common/TextEscape.h"
+#include "runner/ReportText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "ReportText.h"
+#include "runner/ReportText.h"
 
-#include "TextEscape.h"
+#include "common/TextEscape.h"
 
 namespace {
 

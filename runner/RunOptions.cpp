@@ -1,4 +1,4 @@
-#include "RunOptions.h"
+#include "runner/RunOptions.h"
 
 #include <functional>
 #include <map>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Duration.h"
+#include "runner/Duration.h"
 
 // What pellmark-run's command line asks for.
 struct RunOptions {

@@ -1,9 +1,9 @@
-#include "Script.h"
+#include "runner/Script.h"
 
 #include <utility>
 
-#include "CodePage.h"
-#include "TextEscape.h"
+#include "common/TextEscape.h"
+#include "devicelink/CodePage.h"
 
 namespace {
 

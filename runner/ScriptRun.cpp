@@ -1,11 +1,11 @@
-#include "ScriptRun.h"
+#include "runner/ScriptRun.h"
 
 #include <algorithm>
 
-#include "DeviceLink.h"
-#include "SessionFiles.h"
-#include "Sleep.h"
-#include "TextEscape.h"
+#include "common/Sleep.h"
+#include "common/TextEscape.h"
+#include "devicelink/DeviceLink.h"
+#include "session/SessionFiles.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "Duration.h"
-#include "LastLines.h"
-#include "LineAssembly.h"
-#include "Script.h"
+#include "runner/Duration.h"
+#include "runner/LastLines.h"
+#include "runner/Script.h"
+#include "session/LineAssembly.h"
 
 class DeviceLink;
 class SessionFiles;

@@ -1,11 +1,11 @@
-#include "Tap.h"
+#include "runner/Tap.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "ReportText.h"
-#include "ScriptRun.h"
-#include "TextEscape.h"
+#include "common/TextEscape.h"
+#include "runner/ReportText.h"
+#include "runner/ScriptRun.h"
 
 namespace {
 

@@ -5,22 +5,23 @@
 #include <iterator>
 #include <memory>
 
-#include "AttachedDevice.h"
-#include "CodePage.h"
-#include "DeviceLink.h"
-#include "Interrupt.h"
-#include "JUnitFile.h"
-#include "LibraryRouter.h"
-#include "MessageSink.h"
-#include "RunOptions.h"
-#include "RunPlatform.h"
-#include "ScriptRun.h"
-#include "SessionFiles.h"
-#include "Sleep.h"
-#include "SystemBackends.h"
-#include "Tap.h"
-#include "TextEscape.h"
-#include "TracingLibrary.h"
+#include "common/Arguments.h"
+#include "common/Sleep.h"
+#include "common/TextEscape.h"
+#include "devicelink/AttachedDevice.h"
+#include "devicelink/CodePage.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/LibraryRouter.h"
+#include "devicelink/MessageSink.h"
+#include "devicelink/SystemBackends.h"
+#include "devicelink/TracingLibrary.h"
+#include "runner/Interrupt.h"
+#include "runner/JUnitFile.h"
+#include "runner/RunOptions.h"
+#include "runner/ScriptRun.h"
+#include "runner/StandardStreams.h"
+#include "runner/Tap.h"
+#include "session/SessionFiles.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ int main(int argc, char* argv[])
 {
     PrepareStandardStreams();
     RunOptions options;
-    if (auto problem = ParseRunOptions(RunArguments(argc, argv), options))
+    if (auto problem = ParseRunOptions(ProgramArguments(argc, argv), options))
         return UsageError(*problem);
     if (options.help || options.version) {
         std::fputs(options.help ? RUN_USAGE : "pellmark-run " PELLMARK_VERSION "\n", stdout);

@@ -3,11 +3,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "FileLines.h"
-#include "MessageBoxWatch.h"
-#include "Program.h"
-#include "SendHistory.h"
-#include "WindowFixture.h"
+#include "app/Program.h"
+#include "tests/support/FileLines.h"
+#include "tests/support/MessageBoxWatch.h"
+#include "tests/support/WindowFixture.h"
+#include "window/SendHistory.h"
 
 TEST(SendHistory, StepsNewestFirstSkippingWhatTheBoxShowsAndGivesBackWhatWasTyped)
 {

@@ -4,8 +4,9 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
-#include "Arguments.h"
-#include "CommandLine.h"
+#include "app/ArgumentText.h"
+#include "app/CommandLine.h"
+#include "common/Arguments.h"
 
 TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
 {
@@ -56,7 +57,7 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
     char program[] = "pellmark", log[] = "--log", latin1[] = "lat\xe9.log", trace[] = "--trace",
          utf8[] = "\xe6\x97\xa5\xf0\x9f\x98\x80\xed\xb2\x80.trace";
     char* argv[] = {program, log, latin1, trace, utf8};
-    const SessionOptions raw = ParseCommandLine(ProgramArguments(5, argv)).session;
+    const SessionOptions raw = ParseCommandLine(ArgumentsAsText(ProgramArguments(5, argv))).session;
     EXPECT_EQ(raw.logPath.native(), latin1);
     EXPECT_EQ(raw.tracePath.native(), utf8);
 }

@@ -1,7 +1,7 @@
 #include <QSignalSpy>
 
-#include "ReceiveLoop.h"
-#include "WindowFixture.h"
+#include "app/ReceiveLoop.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 

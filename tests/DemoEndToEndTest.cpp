@@ -1,10 +1,10 @@
 #include <QElapsedTimer>
 #include <memory>
 
-#include "LibraryRouter.h"
-#include "ReceiveLoop.h"
-#include "WindowFixture.h"
-#include "backends/DemoDevice.h"
+#include "app/ReceiveLoop.h"
+#include "devicelink/LibraryRouter.h"
+#include "devicelink/backends/DemoDevice.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "MessageBoxWatch.h"
-#include "Program.h"
+#include "app/Program.h"
+#include "tests/support/MessageBoxWatch.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <random>
 
-#include "DeviceLink.h"
-#include "FakeLibrary.h"
-#include "LineAssembly.h"
+#include "devicelink/DeviceLink.h"
+#include "session/LineAssembly.h"
+#include "tests/support/FakeLibrary.h"
 
 // Random packets of any bytes and any claimed length: the text that comes out
 // holds no control characters, the pending line stays bounded, nothing crashes.

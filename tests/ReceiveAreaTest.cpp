@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 
-#include "FileLines.h"
-#include "WindowFixture.h"
+#include "tests/support/FileLines.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 

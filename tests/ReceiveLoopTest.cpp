@@ -4,11 +4,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "FileLines.h"
-#include "LocalTime.h"
-#include "ReceiveLoop.h"
-#include "SessionFiles.h"
-#include "WindowFixture.h"
+#include "app/ReceiveLoop.h"
+#include "common/LocalTime.h"
+#include "session/SessionFiles.h"
+#include "tests/support/FileLines.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 

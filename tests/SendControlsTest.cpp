@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "ReceiveLoop.h"
-#include "WindowFixture.h"
+#include "app/ReceiveLoop.h"
+#include "tests/support/WindowFixture.h"
 
 namespace {
 

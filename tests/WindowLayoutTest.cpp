@@ -2,9 +2,9 @@
 #include <QFontInfo>
 #include <QSignalSpy>
 
-#include "AppIcon.h"
-#include "FontFit.h"
-#include "WindowFixture.h"
+#include "tests/support/WindowFixture.h"
+#include "window/AppIcon.h"
+#include "window/FontFit.h"
 
 namespace {
 

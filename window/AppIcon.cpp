@@ -1,4 +1,4 @@
-#include "AppIcon.h"
+#include "window/AppIcon.h"
 
 #include <QIconEngine>
 #include <QPainter>

@@ -2,9 +2,9 @@
 #include <QLineEdit>
 #include <algorithm>
 
-#include "CodePage.h"
-#include "DeviceLink.h"
-#include "FrmCom3.h"
+#include "devicelink/CodePage.h"
+#include "devicelink/DeviceLink.h"
+#include "window/FrmCom3.h"
 
 namespace {
 

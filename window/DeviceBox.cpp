@@ -1,4 +1,4 @@
-#include "DeviceBox.h"
+#include "window/DeviceBox.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "FindBar.h"
+#include "window/FindBar.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
-#include "ReceiveArea.h"
+#include "window/ReceiveArea.h"
 
 namespace {
 

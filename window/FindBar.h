@@ -2,7 +2,7 @@
 
 #include <QFrame>
 
-#include "ReceiveSearch.h"
+#include "window/ReceiveSearch.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "FontFit.h"
+#include "window/FontFit.h"
 
 #include <QComboBox>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "FrmCom3.h"
+#include "window/FrmCom3.h"
 
 FrmCom3::FrmCom3(DeviceLink& link, QWidget* parent) : QWidget(parent), link_(link)
 {

@@ -6,11 +6,11 @@
 #include <QWidget>
 #include <functional>
 
-#include "DeviceBox.h"
-#include "FindBar.h"
-#include "ReceiveArea.h"
-#include "SendHistory.h"
-#include "StatusBar.h"
+#include "window/DeviceBox.h"
+#include "window/FindBar.h"
+#include "window/ReceiveArea.h"
+#include "window/SendHistory.h"
+#include "window/StatusBar.h"
 
 class DeviceLink;
 

@@ -1,4 +1,4 @@
-#include "MessageBoxes.h"
+#include "window/MessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "MessageSink.h"
+#include "devicelink/MessageSink.h"
 
 // Shows a modal box with an OK button only, no icon, and the caption
 // "Pellmark"; returns once the user has dismissed it.

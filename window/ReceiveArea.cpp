@@ -1,4 +1,4 @@
-#include "ReceiveArea.h"
+#include "window/ReceiveArea.h"
 
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "MessageBoxes.h"
-#include "TimeMargin.h"
+#include "window/MessageBoxes.h"
+#include "window/TimeMargin.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "ReceiveSearch.h"
+#include "window/ReceiveSearch.h"
 
 #include <QScrollBar>
 #include <QTextBlock>
 #include <algorithm>
 
-#include "ReceiveArea.h"
+#include "window/ReceiveArea.h"
 
 namespace {
 

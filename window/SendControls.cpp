@@ -1,7 +1,7 @@
 #include <QKeyEvent>
 
-#include "DeviceLink.h"
-#include "FrmCom3.h"
+#include "devicelink/DeviceLink.h"
+#include "window/FrmCom3.h"
 
 void FrmCom3::Send(const QString& line)
 {

@@ -1,4 +1,4 @@
-#include "SendHistory.h"
+#include "window/SendHistory.h"
 
 void SendHistory::Add(const QString& line)
 {

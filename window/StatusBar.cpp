@@ -1,4 +1,4 @@
-#include "StatusBar.h"
+#include "window/StatusBar.h"
 
 #include <QAccessible>
 

@@ -1,9 +1,9 @@
-#include "TimeMargin.h"
+#include "window/TimeMargin.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "ReceiveArea.h"
+#include "window/ReceiveArea.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 #include <QLineEdit>
 #include <limits>
 
-#include "AppIcon.h"
-#include "FontFit.h"
-#include "FrmCom3.h"
-#include "Twips.h"
+#include "window/AppIcon.h"
+#include "window/FontFit.h"
+#include "window/FrmCom3.h"
+#include "window/Twips.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "DemoDevice.h"
+#include "devicelink/backends/DemoDevice.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "Sleep.h"
+#include "common/Sleep.h"
 
 bool DemoDevice::Selects(const std::string& deviceId) const
 {

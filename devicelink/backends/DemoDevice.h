@@ -4,8 +4,8 @@
 #include <map>
 #include <optional>
 
-#include "DemoFirmware.h"
-#include "UsbBackend.h"
+#include "devicelink/UsbBackend.h"
+#include "devicelink/backends/DemoFirmware.h"
 
 // A device anyone can open: the identifier "demo" (any case, spaces around it
 // ignored; IsDemoIdentifier) reaches the demo firmware through a write and a read pipe on

@@ -1,4 +1,4 @@
-#include "DemoFirmware.h"
+#include "devicelink/backends/DemoFirmware.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "LibusbBackend.h"
+#include "devicelink/backends/LibusbBackend.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "DeviceIdentifier.h"
+#include "devicelink/DeviceIdentifier.h"
 
 namespace {
 

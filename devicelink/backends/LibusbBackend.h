@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "UsbBackend.h"
+#include "devicelink/UsbBackend.h"
 
 struct libusb_context;
 struct libusb_device;

@@ -1,9 +1,9 @@
-#include "VendorLibraryBackend.h"
+#include "devicelink/backends/VendorLibraryBackend.h"
 
 #include <windows.h>
 
-#include "DemoDevice.h"
-#include "MessageSink.h"
+#include "devicelink/MessageSink.h"
+#include "devicelink/backends/DemoDevice.h"
 
 namespace {
 

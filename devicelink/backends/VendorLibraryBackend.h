@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "UsbBackend.h"
+#include "devicelink/UsbBackend.h"
 
 class MessageSink;
 

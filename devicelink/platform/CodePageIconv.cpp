@@ -1,5 +1,5 @@
-#include "CodePage.h"
-#include "Utf16.h"
+#include "common/Utf16.h"
+#include "devicelink/CodePage.h"
 
 #include <bit>
 #include <cerrno>

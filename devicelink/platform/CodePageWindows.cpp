@@ -1,8 +1,8 @@
 // The system's ANSI code page on Windows, as the system converts it.
 #include <windows.h>
 
-#include "CodePage.h"
-#include "Utf16.h"
+#include "common/Utf16.h"
+#include "devicelink/CodePage.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <memory>
 
-#include "LibraryRouter.h"
-#include "SystemBackends.h"
-#include "backends/DemoDevice.h"
-#include "backends/VendorLibraryBackend.h"
+#include "devicelink/LibraryRouter.h"
+#include "devicelink/SystemBackends.h"
+#include "devicelink/backends/DemoDevice.h"
+#include "devicelink/backends/VendorLibraryBackend.h"
 
 void AddSystemBackends(LibraryRouter& router, MessageSink& messages)
 {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "CodePage.h"
+#include "devicelink/CodePage.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "DemoTestHelpers.h"
-#include "backends/DemoDevice.h"
+#include "devicelink/backends/DemoDevice.h"
+#include "tests/support/DemoTestHelpers.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "DemoTestHelpers.h"
-#include "DeviceIdentifier.h"
-#include "LibraryRouter.h"
-#include "backends/DemoDevice.h"
+#include "devicelink/DeviceIdentifier.h"
+#include "devicelink/LibraryRouter.h"
+#include "devicelink/backends/DemoDevice.h"
+#include "tests/support/DemoTestHelpers.h"
 
 namespace {
 

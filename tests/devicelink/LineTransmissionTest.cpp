@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "DeviceLink.h"
-#include "FakeLibrary.h"
+#include "devicelink/DeviceLink.h"
+#include "tests/support/FakeLibrary.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "DeviceLink.h"
-#include "FakeLibrary.h"
+#include "devicelink/DeviceLink.h"
+#include "tests/support/FakeLibrary.h"
 
 namespace {
 

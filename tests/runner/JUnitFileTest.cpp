@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
-#include "JUnitFile.h"
+#include "runner/JUnitFile.h"
 
 TEST(JUnitFile, NamesAsWrittenTestsNotRunAsErrorsAndTheFileWholeOrNotAtAll)
 {

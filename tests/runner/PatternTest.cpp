@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Pattern.h"
+#include "runner/Pattern.h"
 
 TEST(Pattern, OrdinaryPatternsNeverReachTheLimitsOnTheLongestLines)
 {

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "DeviceLink.h"
-#include "FakeLibrary.h"
-#include "LibraryRouter.h"
-#include "ScriptRun.h"
-#include "SessionFiles.h"
-#include "backends/DemoDevice.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/LibraryRouter.h"
+#include "devicelink/backends/DemoDevice.h"
+#include "runner/ScriptRun.h"
+#include "session/SessionFiles.h"
+#include "tests/support/FakeLibrary.h"
 
 namespace {
 

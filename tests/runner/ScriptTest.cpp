@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Script.h"
+#include "runner/Script.h"
 
 TEST(Script, BlanksAfterAStepAreNoPartOfItAndAScriptWithoutStepsIsWrong)
 {

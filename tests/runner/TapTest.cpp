@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 
-#include "ScriptRun.h"
-#include "Tap.h"
+#include "runner/ScriptRun.h"
+#include "runner/Tap.h"
 
 TEST(Tap, KeepsAllButWhatTapEscapesOrATerminalWouldObey)
 {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "UsbLibrary.h"
+#include "devicelink/UsbLibrary.h"
 
 // The 20-byte packet a line becomes: its bytes, CR, zero padding.
 inline std::vector<std::uint8_t> CommandPacket(const std::string& line)

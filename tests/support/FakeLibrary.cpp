@@ -1,4 +1,4 @@
-#include "FakeLibrary.h"
+#include "tests/support/FakeLibrary.h"
 
 #include <algorithm>
 

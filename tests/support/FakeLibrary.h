@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "MessageSink.h"
-#include "UsbLibrary.h"
+#include "devicelink/MessageSink.h"
+#include "devicelink/UsbLibrary.h"
 
 // A USB library that records what it is asked and answers as a test scripts it.
 class FakeLibrary final : public UsbLibrary {

@@ -4,9 +4,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "DeviceLink.h"
-#include "FakeLibrary.h"
-#include "FrmCom3.h"
+#include "devicelink/DeviceLink.h"
+#include "tests/support/FakeLibrary.h"
+#include "window/FrmCom3.h"
 
 // A terminal window on the fake library, shown and active.
 struct WindowFixture : ::testing::Test {

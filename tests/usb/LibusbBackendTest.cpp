@@ -4,8 +4,8 @@
 #include <chrono>
 #include <thread>
 
-#include "UsbEmulator.h"
-#include "backends/LibusbBackend.h"
+#include "devicelink/backends/LibusbBackend.h"
+#include "tests/usb/UsbEmulator.h"
 
 namespace {
 

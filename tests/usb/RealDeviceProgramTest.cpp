@@ -3,9 +3,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "MessageBoxWatch.h"
-#include "Program.h"
-#include "UsbEmulator.h"
+#include "app/Program.h"
+#include "tests/support/MessageBoxWatch.h"
+#include "tests/usb/UsbEmulator.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "RefusedNodes.h"
+#include "tests/usb/RefusedNodes.h"
 
 #include <cerrno>
 #include <cstdarg>

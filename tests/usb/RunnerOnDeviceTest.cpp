@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "DeviceLink.h"
-#include "FakeLibrary.h"
-#include "LibraryRouter.h"
-#include "ScriptRun.h"
-#include "SessionFiles.h"
-#include "SystemBackends.h"
-#include "UsbEmulator.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/LibraryRouter.h"
+#include "devicelink/SystemBackends.h"
+#include "runner/ScriptRun.h"
+#include "session/SessionFiles.h"
+#include "tests/support/FakeLibrary.h"
+#include "tests/usb/UsbEmulator.h"
 
 TEST(RunnerOnDevice, AScriptTalksToTheEmulatedDeviceUntilItIsUnplugged)
 {

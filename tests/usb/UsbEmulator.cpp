@@ -1,6 +1,6 @@
-#include "UsbEmulator.h"
+#include "tests/usb/UsbEmulator.h"
 
-#include "RefusedNodes.h"
+#include "tests/usb/RefusedNodes.h"
 
 #include <algorithm>
 #include <cerrno>

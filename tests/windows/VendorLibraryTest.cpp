@@ -4,11 +4,11 @@
 
 #include <fstream>
 
-#include "DeviceLink.h"
-#include "FakeLibrary.h"
-#include "LibraryRouter.h"
-#include "SystemBackends.h"
-#include "backends/VendorLibraryBackend.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/LibraryRouter.h"
+#include "devicelink/SystemBackends.h"
+#include "devicelink/backends/VendorLibraryBackend.h"
+#include "tests/support/FakeLibrary.h"
 
 namespace {
 

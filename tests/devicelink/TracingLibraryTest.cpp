@@ -2,10 +2,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "AppendFile.h"
-#include "FakeLibrary.h"
-#include "FileLines.h"
-#include "TracingLibrary.h"
+#include "common/AppendFile.h"
+#include "devicelink/TracingLibrary.h"
+#include "tests/support/FakeLibrary.h"
+#include "tests/support/FileLines.h"
 
 TEST(TracingLibrary, TraceNamesEveryCallWithItsBytesAndCountsEmptyReads)
 {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "Sleep.h"
+#include "common/Sleep.h"
 
 void Sleep(std::uint32_t milliseconds)
 {

@@ -1,4 +1,4 @@
-#include "LineAssembly.h"
+#include "session/LineAssembly.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "LineAssembly.h"
+#include "session/LineAssembly.h"
 
 namespace {
 

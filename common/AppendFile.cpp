@@ -1,4 +1,4 @@
-#include "AppendFile.h"
+#include "common/AppendFile.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "FileOutput.h"
+#include "common/FileOutput.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "FileOutput.h"
+#include "common/FileOutput.h"
 
 namespace FileOutput {
 

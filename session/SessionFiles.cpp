@@ -1,10 +1,10 @@
-#include "SessionFiles.h"
+#include "session/SessionFiles.h"
 
 #include <algorithm>
 
-#include "LocalTime.h"
-#include "MessageSink.h"
-#include "TextEscape.h"
+#include "common/LocalTime.h"
+#include "common/TextEscape.h"
+#include "devicelink/MessageSink.h"
 
 SessionFiles::SessionFiles(const std::filesystem::path& logPath, const std::filesystem::path& tracePath,
                            MessageSink& messages, const std::function<void()>& problemArrived,

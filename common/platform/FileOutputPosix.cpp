@@ -4,7 +4,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#include "FileOutput.h"
+#include "common/FileOutput.h"
 
 namespace FileOutput {
 

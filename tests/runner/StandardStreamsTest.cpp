@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "RunPlatform.h"
+#include "runner/StandardStreams.h"
 
-TEST(RunPlatform, AClosedStandardStreamIsHeldByAStandInThatFailsAsItWould)
+TEST(StandardStreams, AClosedStandardStreamIsHeldByAStandInThatFailsAsItWould)
 {
     const int saved = dup(STDIN_FILENO);
     close(STDIN_FILENO);

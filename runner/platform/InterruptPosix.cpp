@@ -1,6 +1,6 @@
 #include <csignal>
 
-#include "Interrupt.h"
+#include "runner/Interrupt.h"
 
 namespace {
 

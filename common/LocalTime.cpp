@@ -1,4 +1,4 @@
-#include "LocalTime.h"
+#include "common/LocalTime.h"
 
 #include <cstdio>
 #include <ctime>

@@ -1,18 +1,9 @@
 #include <csignal>
 #include <fcntl.h>
+#include <initializer_list>
 #include <unistd.h>
 
-#include "RunPlatform.h"
-
-std::vector<std::string> RunArguments(int argc, char* argv[])
-{
-    return std::vector<std::string>(argv, argv + argc);
-}
-
-std::filesystem::path PathOfArgument(const std::string& argument)
-{
-    return argument;
-}
+#include "runner/StandardStreams.h"
 
 void PrepareStandardStreams()
 {

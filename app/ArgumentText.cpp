@@ -1,14 +1,12 @@
-#include "Arguments.h"
+#include "app/ArgumentText.h"
 
-#include <string>
-
-#include "TextEscape.h"
+#include "common/Arguments.h"
+#include "common/TextEscape.h"
 
 namespace {
 
-QString Decoded(const char* argument)
+QString Decoded(const std::string& bytes)
 {
-    const std::string bytes(argument);
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     QString text;
     for (std::size_t i = 0; i < bytes.size();) {
@@ -26,12 +24,12 @@ QString Decoded(const char* argument)
 
 } // namespace
 
-QStringList ProgramArguments(int argc, char* argv[])
+QStringList ArgumentsAsText(const std::vector<std::string>& arguments)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << Decoded(argv[i]);
-    return arguments;
+    QStringList texts;
+    for (const std::string& argument : arguments)
+        texts << Decoded(argument);
+    return texts;
 }
 
 std::filesystem::path PathOfArgument(const QString& argument)
@@ -47,5 +45,5 @@ std::filesystem::path PathOfArgument(const QString& argument)
             bytes += argument.mid(i, pair ? 2 : 1).toStdString();
         i += pair ? 1 : 0;
     }
-    return bytes;
+    return PathOfArgument(bytes);
 }

@@ -10,9 +10,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "FakeLibrary.h"
-#include "FileLines.h"
-#include "SessionFiles.h"
+#include "session/SessionFiles.h"
+#include "tests/support/FakeLibrary.h"
+#include "tests/support/FileLines.h"
 
 TEST(SessionFiles, LogAppendsEachLineWithItsTimeAndToldProblemsOnce)
 {

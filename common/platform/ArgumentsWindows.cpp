@@ -1,14 +1,11 @@
 #include <windows.h>
 
-#include <cstdio>
-#include <fcntl.h>
-#include <io.h>
 #include <shellapi.h>
 
-#include "RunPlatform.h"
-#include "TextEscape.h"
+#include "common/Arguments.h"
+#include "common/TextEscape.h"
 
-std::vector<std::string> RunArguments(int, char*[])
+std::vector<std::string> ProgramArguments(int, char*[])
 {
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -23,11 +20,4 @@ std::filesystem::path PathOfArgument(const std::string& argument)
 {
     const std::u16string wide = FromUtf8(argument).value_or(u"");
     return std::wstring(wide.begin(), wide.end());
-}
-
-void PrepareStandardStreams()
-{
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-    SetConsoleOutputCP(CP_UTF8);
 }

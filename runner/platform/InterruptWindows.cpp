@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "Interrupt.h"
+#include "runner/Interrupt.h"
 
 namespace {
 

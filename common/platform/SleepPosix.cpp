@@ -4,7 +4,7 @@
 #include <sys/prctl.h>
 #endif
 
-#include "Sleep.h"
+#include "common/Sleep.h"
 
 void Sleep(std::uint32_t milliseconds)
 {

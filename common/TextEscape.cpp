@@ -1,8 +1,8 @@
-#include "TextEscape.h"
+#include "common/TextEscape.h"
 
 #include <cstdio>
 
-#include "Utf16.h"
+#include "common/Utf16.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "AppendFile.h"
+#include "common/AppendFile.h"
 
 class MessageSink;
 

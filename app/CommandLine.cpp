@@ -35,6 +35,33 @@ void AddQtOptions(QCommandLineParser& parser)
     }
 }
 
+// Our options, in the order the help lists them.
+void AddOwnOptions(QCommandLineParser& parser)
+{
+    struct OwnOption {
+        QStringList names;
+        const char* description;
+        const char* value = nullptr; // the name of its value, for one that takes one
+    };
+    const OwnOption OWN_OPTIONS[] = {
+        {{"h", "help"}, "Print these options and exit."},
+        {{"v", "version"}, "Print the version and exit."},
+        {{"device"}, "Put ID into the Target USB box, e.g. demo or vid_04d8&pid_0011.", "ID"},
+        {{"open"}, "Press Open once the window is shown."},
+        {{"log"},
+         "Append every received line to FILE, with its local time, and each line sent, open and close.",
+         "FILE"},
+        {{"trace"}, "Append every USB library call to FILE, with the bytes of each packet.", "FILE"},
+        {{"list"}, "Print the devices Pellmark could talk to, and whether each can be opened, and exit."},
+        {{"reopen"}, "Reopen the device when it returns after leaving (a reset or a new firmware)."},
+        {{"times"}, "Show the time each line came, beside it."},
+        {{"echo"}, "Show each line sent among the received lines, marked as sent."},
+    };
+    for (const OwnOption& own : OWN_OPTIONS)
+        parser.addOption(QCommandLineOption(own.names, QString::fromUtf8(own.description),
+                                            own.value ? QString::fromLatin1(own.value) : QString()));
+}
+
 // Qt names the program in the usage line only once an application object
 // exists; this parse comes before it.
 QString HelpText(const QCommandLineParser& parser, const QStringList& arguments)
@@ -59,39 +86,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                        "line's time and the lines sent, and starts and stops a log."));
     // Qt's own -platform and the like are single-dash words.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Print these options and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Print the version and exit."));
-    const QCommandLineOption device(
-        QStringLiteral("device"),
-        QStringLiteral("Put ID into the Target USB box, e.g. demo or vid_04d8&pid_0011."),
-        QStringLiteral("ID"));
-    const QCommandLineOption open(QStringLiteral("open"),
-                                  QStringLiteral("Press Open once the window is shown."));
-    const QCommandLineOption log(QStringLiteral("log"),
-                                 QStringLiteral("Append every received line to FILE, with its local time, "
-                                                "and each line sent, open and close."),
-                                 QStringLiteral("FILE"));
-    const QCommandLineOption trace(
-        QStringLiteral("trace"),
-        QStringLiteral("Append every USB library call to FILE, with the bytes of each packet."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption list(
-        QStringLiteral("list"),
-        QStringLiteral("Print the devices Pellmark could talk to, and whether each can be "
-                       "opened, and exit."));
-    const QCommandLineOption reopen(
-        QStringLiteral("reopen"),
-        QStringLiteral("Reopen the device when it returns after leaving (a reset or a new firmware)."));
-    const QCommandLineOption times(QStringLiteral("times"),
-                                   QStringLiteral("Show the time each line came, beside it."));
-    const QCommandLineOption echo(
-        QStringLiteral("echo"),
-        QStringLiteral("Show each line sent among the received lines, marked as sent."));
-    for (const QCommandLineOption& option :
-         {help, version, device, open, log, trace, list, reopen, times, echo})
-        parser.addOption(option);
+    AddOwnOptions(parser);
     AddQtOptions(parser);
 
     CommandLine result;
@@ -100,24 +95,26 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         result.output = output;
         return result;
     };
+    auto set = [&parser](const char* name) { return parser.isSet(QLatin1String(name)); };
+    auto value = [&parser](const char* name) { return parser.value(QLatin1String(name)); };
     const QString helpText = HelpText(parser, arguments);
     if (!parser.parse(arguments))
         return stop(2, QStringLiteral("pellmark: %1\n\n%2").arg(parser.errorText(), helpText));
     if (!parser.positionalArguments().isEmpty())
         return stop(2, QStringLiteral("pellmark: unexpected argument '%1'.\n\n%2")
                            .arg(parser.positionalArguments().first(), helpText));
-    if (parser.isSet(help))
+    if (set("help"))
         return stop(0, helpText);
-    if (parser.isSet(version))
+    if (set("version"))
         return stop(0, QStringLiteral("pellmark " PELLMARK_VERSION "\n"));
-    if (parser.isSet(list))
+    if (set("list"))
         return stop(0, QString::fromStdString(AttachedDevicesText()));
-    result.session = {parser.value(device),
-                      parser.isSet(open),
-                      PathOfArgument(parser.value(log)),
-                      PathOfArgument(parser.value(trace)),
-                      parser.isSet(reopen),
-                      parser.isSet(times),
-                      parser.isSet(echo)};
+    result.session = {value("device"),
+                      set("open"),
+                      PathOfArgument(value("log")),
+                      PathOfArgument(value("trace")),
+                      set("reopen"),
+                      set("times"),
+                      set("echo")};
     return result;
 }

@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
-#include "devicelink/SystemBackends.h"
-
 namespace {
 
 // A file's problem met on its writer thread wakes the loop, which may be
@@ -19,10 +17,9 @@ void WakeTheLoop()
 } // namespace
 
 Program::Program(const SessionOptions& options)
-    : files(options.logPath, options.tracePath, fileMessages, WakeTheLoop, "Pellmark " PELLMARK_VERSION),
-      tracer(files.Trace() ? std::make_unique<TracingLibrary>(library, *files.Trace()) : nullptr)
+    : session({options.logPath, options.tracePath, "Pellmark " PELLMARK_VERSION, fileMessages, WakeTheLoop},
+              messages)
 {
-    AddSystemBackends(library, messages);
     messages.SetParent(&window);
     fileMessages.SetParent(&window);
 }

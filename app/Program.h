@@ -1,17 +1,12 @@
 #pragma once
 
-#include <memory>
-
 #include "app/CommandLine.h"
 #include "app/DeviceFollower.h"
 #include "app/DeviceList.h"
 #include "app/DeviceNews.h"
 #include "app/ReceiveLoop.h"
 #include "app/SessionAids.h"
-#include "devicelink/DeviceLink.h"
-#include "devicelink/LibraryRouter.h"
-#include "devicelink/TracingLibrary.h"
-#include "session/SessionFiles.h"
+#include "session/DeviceSession.h"
 #include "window/FrmCom3.h"
 #include "window/MessageBoxes.h"
 
@@ -29,10 +24,10 @@ struct Program {
 
     MessageBoxes messages;
     MessageBoxes fileMessages{false}; // ours, not the original's: they never hold the loop
-    SessionFiles files;
-    LibraryRouter library;
-    std::unique_ptr<TracingLibrary> tracer;
-    DeviceLink link{tracer ? static_cast<UsbLibrary&>(*tracer) : library, messages};
+    DeviceSession session;
+    SessionFiles& files = session.files;
+    LibraryRouter& library = session.library;
+    DeviceLink& link = session.link;
     FrmCom3 window{link};
     ReceiveLoop loop{window, link, &files};
     DeviceNews news{library};

@@ -11,17 +11,14 @@
 #include "devicelink/AttachedDevice.h"
 #include "devicelink/CodePage.h"
 #include "devicelink/DeviceLink.h"
-#include "devicelink/LibraryRouter.h"
 #include "devicelink/MessageSink.h"
-#include "devicelink/SystemBackends.h"
-#include "devicelink/TracingLibrary.h"
 #include "runner/Interrupt.h"
 #include "runner/JUnitFile.h"
 #include "runner/RunOptions.h"
 #include "runner/ScriptRun.h"
 #include "runner/StandardStreams.h"
 #include "runner/Tap.h"
-#include "session/SessionFiles.h"
+#include "session/DeviceSession.h"
 
 namespace {
 
@@ -117,14 +114,21 @@ int ExitStatus(RunEnd end, bool anyFailed)
     return anyFailed ? 1 : 0;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
-{
-    PrepareStandardStreams();
+// What the command line asks to run: its scripts, on one device.
+struct RunInput {
     RunOptions options;
-    if (auto problem = ParseRunOptions(ProgramArguments(argc, argv), options))
+    std::vector<Script> scripts;
+    std::u16string device;
+    std::unique_ptr<JUnitFile> junit;
+};
+
+// The run the command line asks for, or the exit status it ends with at once.
+std::variant<RunInput, int> ReadInput(int argc, char* argv[])
+{
+    RunInput input;
+    if (auto problem = ParseRunOptions(ProgramArguments(argc, argv), input.options))
         return UsageError(*problem);
+    const RunOptions& options = input.options;
     if (options.help || options.version) {
         std::fputs(options.help ? RUN_USAGE : "pellmark-run " PELLMARK_VERSION "\n", stdout);
         return 0;
@@ -138,79 +142,108 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", problem->c_str());
         return 2;
     }
-    const std::vector<Script>& scripts = std::get<std::vector<Script>>(read);
-    const auto device = DeviceOf(options, scripts);
+    input.scripts = std::move(std::get<std::vector<Script>>(read));
+    const auto device = DeviceOf(options, input.scripts);
     if (auto* problem = std::get_if<std::string>(&device))
         return UsageError(*problem);
-    std::unique_ptr<JUnitFile> junit;
+    input.device = std::get<std::u16string>(device);
     if (!options.junit.empty() &&
-        !(junit = std::make_unique<JUnitFile>(PathOfArgument(options.junit)))->CanWrite())
+        !(input.junit = std::make_unique<JUnitFile>(PathOfArgument(options.junit)))->CanWrite())
         return UsageError("the JUnit file " + options.junit + " cannot be written");
+    return input;
+}
 
-    ConsoleMessages messages;
-    SessionFiles files(PathOfArgument(options.log), PathOfArgument(options.trace), messages, {},
-                       "pellmark-run " PELLMARK_VERSION);
-    LibraryRouter router;
-    AddSystemBackends(router, messages);
-    std::unique_ptr<TracingLibrary> tracer =
-        files.Trace() ? std::make_unique<TracingLibrary>(router, *files.Trace()) : nullptr;
-    DeviceLink link(tracer ? static_cast<UsbLibrary&>(*tracer) : router, messages);
-    link.Noted = [&files](std::string_view kind, std::u16string_view text) {
-        files.LogMark(kind, text, std::chrono::system_clock::now());
-    };
-    const std::atomic<bool>& interrupted = WatchForInterrupt();
+// Where each test's report goes: the TAP on standard output, the JUnit file,
+// and the session files' problems on standard error.
+class Reports {
+public:
+    Reports(RunInput& input, SessionFiles& files, MessageSink& messages)
+        : input_(input), files_(files), messages_(messages), tap_(stdout, Plan(input.scripts))
+    {
+    }
 
-    int plan = 0;
-    for (const Script& script : scripts)
-        plan += static_cast<int>(script.tests.size());
-    Tap tap(stdout, plan);
-    auto reportTest = [&](const TestReport& report) {
-        tap.Write(report);
-        if (junit)
-            junit->Add(report);
-        files.ReportProblems();
-    };
+    void Add(const TestReport& report)
+    {
+        tap_.Write(report);
+        if (input_.junit)
+            input_.junit->Add(report);
+        files_.ReportProblems();
+    }
+
     // The status, once the reports are out: a report that could not be
     // written makes it 2, whatever the tests did.
-    auto finish = [&](int status) {
-        if (junit && !junit->Write()) {
-            messages.ShowMessage("writing the JUnit file " + options.junit + " failed");
+    int Finish(int status)
+    {
+        if (input_.junit && !input_.junit->Write()) {
+            messages_.ShowMessage("writing the JUnit file " + input_.options.junit + " failed");
             status = 2;
         }
-        if (!tap.Problem().empty()) {
-            messages.ShowMessage("writing the TAP to standard output failed: " + tap.Problem());
+        if (!tap_.Problem().empty()) {
+            messages_.ShowMessage("writing the TAP to standard output failed: " + tap_.Problem());
             status = 2;
         }
         return status;
-    };
-    // A run that could not test reports every test not run, and why.
-    auto notRun = [&](const std::string& why, int status) {
-        for (const Script& script : scripts)
-            for (const TestCase& test : script.tests)
-                reportTest(NotRun(script, test, why));
-        return finish(status);
-    };
-
-    const std::string deviceName = Utf8(std::get<std::u16string>(device));
-    link.State.DeviceId = EncodeCodePage(std::get<std::u16string>(device));
-    if (options.waitDevice && !WaitForDevice(router, link.State.DeviceId, *options.waitDevice, interrupted)) {
-        const std::string why = "the run was interrupted while it waited for the device " + deviceName;
-        messages.ShowMessage(why);
-        return notRun(why, 130);
     }
-    const bool attached = router.MPUSBGetDeviceCount(link.State.DeviceId) > 0;
+
+    // A run that could not test reports every test not run, and why.
+    int NotRun(const std::string& why, int status)
+    {
+        messages_.ShowMessage(why);
+        for (const Script& script : input_.scripts)
+            for (const TestCase& test : script.tests)
+                Add(::NotRun(script, test, why));
+        return Finish(status);
+    }
+
+private:
+    static int Plan(const std::vector<Script>& scripts)
+    {
+        int plan = 0;
+        for (const Script& script : scripts)
+            plan += static_cast<int>(script.tests.size());
+        return plan;
+    }
+
+    RunInput& input_;
+    SessionFiles& files_;
+    MessageSink& messages_;
+    Tap tap_;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    PrepareStandardStreams();
+    auto read = ReadInput(argc, argv);
+    if (const int* status = std::get_if<int>(&read))
+        return *status;
+    RunInput& input = std::get<RunInput>(read);
+    ConsoleMessages messages;
+    DeviceSession session({PathOfArgument(input.options.log), PathOfArgument(input.options.trace),
+                           "pellmark-run " PELLMARK_VERSION, messages},
+                          messages);
+    DeviceLink& link = session.link;
+    const std::atomic<bool>& interrupted = WatchForInterrupt();
+    Reports reports(input, session.files, messages);
+
+    const std::string deviceName = Utf8(input.device);
+    link.State.DeviceId = EncodeCodePage(input.device);
+    if (input.options.waitDevice &&
+        !WaitForDevice(session.library, link.State.DeviceId, *input.options.waitDevice, interrupted))
+        return reports.NotRun("the run was interrupted while it waited for the device " + deviceName, 130);
+    const bool attached = session.library.MPUSBGetDeviceCount(link.State.DeviceId) > 0;
     if (std::optional<std::string> problem = link.OpenPipesQuietly()) {
         const std::string why =
             "the device " + deviceName + (attached ? " cannot be opened: " + *problem : " is not connected");
-        files.LogMark("failed", *FromUtf8(why), std::chrono::system_clock::now());
-        messages.ShowMessage(why);
-        return notRun(why, 3);
+        session.files.LogMark("failed", *FromUtf8(why), std::chrono::system_clock::now());
+        return reports.NotRun(why, 3);
     }
-    ScriptRun run(link, files, interrupted);
-    run.timeout = options.timeout;
-    run.failFast = options.failFast;
-    run.reported = reportTest;
-    const RunEnd end = run.Run(scripts);
+    ScriptRun run(link, session.files, interrupted);
+    run.timeout = input.options.timeout;
+    run.failFast = input.options.failFast;
+    run.reported = [&reports](const TestReport& report) { reports.Add(report); };
+    const RunEnd end = run.Run(input.scripts);
     link.ClosePipes("at exit");
-    return finish(ExitStatus(end, run.AnyFailed()));
+    return reports.Finish(ExitStatus(end, run.AnyFailed()));
 }

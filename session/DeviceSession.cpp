@@ -1,0 +1,16 @@
+#include "session/DeviceSession.h"
+
+#include <chrono>
+
+#include "devicelink/SystemBackends.h"
+
+DeviceSession::DeviceSession(const Files& paths, MessageSink& messages)
+    : files(paths.log, paths.trace, paths.messages, paths.problemArrived, paths.heading),
+      tracer(files.Trace() ? std::make_unique<TracingLibrary>(library, *files.Trace()) : nullptr),
+      link(tracer ? static_cast<UsbLibrary&>(*tracer) : library, messages)
+{
+    AddSystemBackends(library, messages);
+    link.Noted = [this](std::string_view kind, std::u16string_view text) {
+        files.LogMark(kind, text, std::chrono::system_clock::now());
+    };
+}

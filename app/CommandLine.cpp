@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "app/ArgumentText.h"
-#include "devicelink/AttachedDevice.h"
+#include "devicelink/DeviceListing.h"
 
 namespace {
 

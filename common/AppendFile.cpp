@@ -13,7 +13,7 @@ namespace {
 // Bytes written at a time.
 constexpr std::size_t CHUNK = 64 << 10;
 
-std::string Shown(const std::filesystem::path& path)
+std::string PathText(const std::filesystem::path& path)
 {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
@@ -28,7 +28,7 @@ std::string ErrorText(int error)
 
 struct AppendFile::Writer {
     Writer(std::filesystem::path path, std::function<void()> problemArrived)
-        : path(std::move(path)), shown(Shown(this->path)), problemArrived(std::move(problemArrived))
+        : path(std::move(path)), shown(PathText(this->path)), problemArrived(std::move(problemArrived))
     {
     }
 

@@ -25,18 +25,22 @@ void AppendUtf8(std::string& bytes, char32_t c)
     }
 }
 
-// Calls `each` with every character of the text, a lone surrogate as U+FFFD.
-template <typename Each> void ForEachCharacter(std::u16string_view text, Each each)
+// The bytes that `append` gives each character of the text, a lone surrogate
+// as U+FFFD.
+template <typename Append> std::string Converted(std::u16string_view text, Append append)
 {
+    std::string bytes;
+    bytes.reserve(text.size());
     while (!text.empty()) {
         const char16_t c = text[0];
         const std::size_t units = CharacterUnits(text);
         if (units == 2)
-            each(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[1] - 0xDC00));
+            append(bytes, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[1] - 0xDC00));
         else
-            each(c >= 0xD800 && c < 0xE000 ? U'\uFFFD' : static_cast<char32_t>(c));
+            append(bytes, c >= 0xD800 && c < 0xE000 ? U'\uFFFD' : static_cast<char32_t>(c));
         text.remove_prefix(units);
     }
+    return bytes;
 }
 
 // Appends the character as UTF-8, a control character (C0, DEL, C1) as \xHH
@@ -57,17 +61,12 @@ void AppendShown(std::string& bytes, char32_t c)
 
 std::string Utf8(std::u16string_view text)
 {
-    std::string bytes;
-    bytes.reserve(text.size());
-    ForEachCharacter(text, [&bytes](char32_t c) { AppendUtf8(bytes, c); });
-    return bytes;
+    return Converted(text, AppendUtf8);
 }
 
 std::string EscapedText(std::u16string_view text)
 {
-    std::string bytes;
-    bytes.reserve(text.size());
-    ForEachCharacter(text, [&bytes](char32_t c) {
+    return Converted(text, [](std::string& bytes, char32_t c) {
         switch (c) {
         case U'\\':
         case U'"':
@@ -87,15 +86,11 @@ std::string EscapedText(std::u16string_view text)
             AppendShown(bytes, c);
         }
     });
-    return bytes;
 }
 
 std::string Utf8WithoutControls(std::u16string_view text)
 {
-    std::string bytes;
-    bytes.reserve(text.size());
-    ForEachCharacter(text, [&bytes](char32_t c) { AppendShown(bytes, c); });
-    return bytes;
+    return Converted(text, AppendShown);
 }
 
 std::size_t Utf8SequenceLength(std::string_view bytes)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 // A device that a backend could talk to (interface 0 with endpoint 1 OUT and
 // IN), as the device lists show it.
@@ -15,12 +14,3 @@ struct AttachedDevice {
     std::string place;   // "bus 1 port 1.2"; empty where there is none
     std::string problem; // why this user cannot open it; empty when they can
 };
-
-// One line per device: its identifier, strings (control characters escaped),
-// place and whether it can be opened; and a line saying so when no USB
-// device is attached.
-std::string ListingText(const std::vector<AttachedDevice>& devices);
-
-// ListingText of the devices this platform's backends reach, with what they
-// could not say; for --list.
-std::string AttachedDevicesText();

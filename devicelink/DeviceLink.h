@@ -12,6 +12,13 @@
 
 class MessageSink;
 
+// The device link: the state of one device's two pipes and everything said to
+// the USB library about them. Its work is in three files:
+// - PipeConnection.cpp opens and closes the pipes, reports a failed write's
+//   error, and writes the numbers of its messages (NumberText);
+// - LineTransmission.cpp sends a line as a packet;
+// - PacketReception.cpp reads a packet as text.
+
 // " 5" for 5 and 0, "-1" for -1: a signed 32-bit value's decimal digits after
 // its sign, where a value of zero or more has a space for its sign.
 std::string NumberText(std::int32_t value);

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "common/TextEscape.h"
-#include "devicelink/AttachedDevice.h"
+#include "devicelink/DeviceListing.h"
 #include "devicelink/LibraryRouter.h"
 #include "devicelink/MessageSink.h"
 #include "devicelink/SystemBackends.h"
@@ -9,7 +9,7 @@
 namespace {
 
 // A device's strings come as bytes of its own choosing.
-std::string Shown(const std::string& bytes)
+std::string EscapedString(const std::string& bytes)
 {
     std::u16string text;
     for (unsigned char byte : bytes)
@@ -29,12 +29,13 @@ std::string ListingText(const std::vector<AttachedDevice>& devices)
 {
     std::string text;
     for (const AttachedDevice& device : devices) {
-        std::string line = Shown(device.id);
+        std::string line = EscapedString(device.id);
         line.resize(std::max<std::size_t>(line.size(), 19), ' ');
         if (!device.manufacturer.empty() || !device.product.empty())
-            line += "  \"" + Shown(device.manufacturer) + "\" \"" + Shown(device.product) + "\"";
+            line +=
+                "  \"" + EscapedString(device.manufacturer) + "\" \"" + EscapedString(device.product) + "\"";
         if (!device.serial.empty())
-            line += "  serial " + Shown(device.serial);
+            line += "  serial " + EscapedString(device.serial);
         if (!device.place.empty())
             line += "  " + device.place;
         line += "  " + (device.problem.empty() ? std::string("can be opened") : device.problem);

@@ -1,3 +1,4 @@
+// The device link sends a line as one packet.
 #include <algorithm>
 
 #include "devicelink/DeviceLink.h"

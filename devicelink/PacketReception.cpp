@@ -1,3 +1,4 @@
+// The device link reads a packet and hands on its text.
 #include <algorithm>
 
 #include "devicelink/DeviceLink.h"

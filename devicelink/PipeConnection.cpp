@@ -1,3 +1,4 @@
+// The device link opens and closes its pipes, and tells what went wrong.
 #include "devicelink/DeviceLink.h"
 #include "devicelink/MessageSink.h"
 

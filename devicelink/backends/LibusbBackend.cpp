@@ -87,19 +87,19 @@ bool Nameable(const std::string& serial)
 }
 
 // The attached devices, for as long as it lives.
-class DeviceList {
+class LibusbDevices {
 public:
-    explicit DeviceList(libusb_context* context)
+    explicit LibusbDevices(libusb_context* context)
     {
         count_ = context ? libusb_get_device_list(context, &list_) : 0;
     }
-    ~DeviceList()
+    ~LibusbDevices()
     {
         if (list_)
             libusb_free_device_list(list_, 1);
     }
-    DeviceList(const DeviceList&) = delete;
-    DeviceList& operator=(const DeviceList&) = delete;
+    LibusbDevices(const LibusbDevices&) = delete;
+    LibusbDevices& operator=(const LibusbDevices&) = delete;
 
     // The devices with these ids (and serial or port, when they name one),
     // in libusb's order.
@@ -222,7 +222,7 @@ std::vector<AttachedDevice> LibusbBackend::Attached()
 {
     std::vector<AttachedDevice> attached;
     std::vector<std::string> ports;
-    for (libusb_device* device : DeviceList(Context())) {
+    for (libusb_device* device : LibusbDevices(Context())) {
         libusb_device_descriptor descriptor{};
         if (libusb_get_device_descriptor(device, &descriptor) != 0 || !EndpointOf(device, 0x01) ||
             !EndpointOf(device, 0x81))
@@ -263,7 +263,7 @@ std::int32_t LibusbBackend::MPUSBGetDeviceCount(const std::string& deviceId)
     auto ids = ParseDeviceIdentifier(deviceId);
     if (!ids)
         return 0;
-    return static_cast<std::int32_t>(DeviceList(Context()).Matching(*ids).size());
+    return static_cast<std::int32_t>(LibusbDevices(Context()).Matching(*ids).size());
 }
 
 std::shared_ptr<LibusbBackend::Claim> LibusbBackend::ClaimOf(libusb_device* device, int& error)
@@ -297,7 +297,7 @@ PipeHandle LibusbBackend::MPUSBOpen(std::int32_t instance, const std::string& de
         return INVALID_PIPE;
     }
     auto ids = ParseDeviceIdentifier(deviceId);
-    DeviceList list(ids ? Context() : nullptr);
+    LibusbDevices list(ids ? Context() : nullptr);
     std::vector<libusb_device*> found = ids ? list.Matching(*ids) : std::vector<libusb_device*>{};
     if (instance < 0 || static_cast<std::size_t>(instance) >= found.size()) {
         lastError_.code = ErrorCode::DeviceNotConnected;

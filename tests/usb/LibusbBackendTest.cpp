@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "devicelink/DeviceListing.h"
 #include "devicelink/backends/LibusbBackend.h"
 #include "tests/usb/UsbEmulator.h"
 

@@ -22,39 +22,48 @@ const char* const RUN_USAGE =
     "Exit status: 0 every test passed, 1 a test failed, 2 bad usage or script, 3 no such device\n"
     "or it cannot be opened, 4 the device went away or a write failed, 130 interrupted.\n";
 
-std::optional<std::string> ParseRunOptions(const std::vector<std::string>& arguments, RunOptions& options)
+namespace {
+
+using Taker = std::function<std::optional<std::string>(const std::string&)>;
+
+std::optional<std::string> NoDuration(const std::string& value)
 {
-    using Taker = std::function<std::optional<std::string>(const std::string&)>;
-    auto file = [](std::string& to) {
+    return "'" + value + "' is no duration (500ms, 2s)";
+}
+
+// The options that take a value, each with what it does with the value.
+std::map<std::string, Taker> ValuedOptions(RunOptions& options)
+{
+    auto text = [](auto& to) {
         return Taker([&to](const std::string& value) -> std::optional<std::string> {
             to = value;
             return std::nullopt;
         });
     };
-    const std::map<std::string, Taker> valued = {
-        {"--device",
-         [&options](const std::string& value) -> std::optional<std::string> {
-             options.device = value;
-             return std::nullopt;
-         }},
+    return {
+        {"--device", text(options.device)},
         {"--timeout",
          [&options](const std::string& value) -> std::optional<std::string> {
              const auto duration = ParseDuration(value);
              options.timeout = duration.value_or(options.timeout);
-             return duration ? std::nullopt
-                             : std::optional<std::string>("'" + value + "' is no duration (500ms, 2s)");
+             return duration ? std::nullopt : NoDuration(value);
          }},
         {"--wait-device",
          [&options](const std::string& value) -> std::optional<std::string> {
              options.waitDevice = ParseDuration(value);
-             return options.waitDevice
-                        ? std::nullopt
-                        : std::optional<std::string>("'" + value + "' is no duration (500ms, 2s)");
+             return options.waitDevice ? std::nullopt : NoDuration(value);
          }},
-        {"--junit", file(options.junit)},
-        {"--log", file(options.log)},
-        {"--trace", file(options.trace)},
+        {"--junit", text(options.junit)},
+        {"--log", text(options.log)},
+        {"--trace", text(options.trace)},
     };
+}
+
+} // namespace
+
+std::optional<std::string> ParseRunOptions(const std::vector<std::string>& arguments, RunOptions& options)
+{
+    const std::map<std::string, Taker> valued = ValuedOptions(options);
     const std::map<std::string, bool*> flags = {{"--fail-fast", &options.failFast}, {"--list", &options.list},
                                                 {"--help", &options.help},          {"-h", &options.help},
                                                 {"--version", &options.version},    {"-v", &options.version}};

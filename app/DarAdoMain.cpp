@@ -12,7 +12,7 @@ int Main(const SessionOptions& options)
     Program program(options);
     program.window.Form_Load();
     if (!options.device.isEmpty())
-        program.window.cmbDesc->setEditText(options.device); // the list keeps its entry
+        program.window.SetDeviceText(options.device);
     // Told once, at start, rather than as a false reason on every line sent.
     if (auto missing = MissingConverter())
         program.messages.ShowMessage(*missing);
@@ -21,7 +21,7 @@ int Main(const SessionOptions& options)
     program.aids.ShowSent.setChecked(options.echo);
     QTimer::singleShot(0, &program.devices, [&program] { program.StartDeviceList(); });
     if (options.open)
-        QTimer::singleShot(0, program.window.cmdPrepare, &QPushButton::click);
+        program.window.PressOpenSoon();
     program.loop.Run();
     return 0;
 }

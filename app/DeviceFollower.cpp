@@ -4,20 +4,21 @@
 
 #include "app/DeviceNews.h"
 #include "app/SessionAids.h"
+#include "common/LocalTime.h"
 #include "devicelink/DeviceLink.h"
 #include "devicelink/LibraryRouter.h"
 #include "session/LineAssembly.h"
 #include "window/FrmCom3.h"
 
 DeviceFollower::DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter& library, DeviceNews& news,
-                               LineAssembly& lines, SessionAids& aids)
-    : window_(window), link_(link), library_(library), lines_(lines), aids_(aids)
+                               LineAssembly& lines, SessionAids& aids, const SessionAids::Clock& clock)
+    : window_(window), link_(link), library_(library), lines_(lines), aids_(aids), clock_(clock)
 {
     connect(&news, &DeviceNews::Changed, this, &DeviceFollower::Look);
     Toggle.setCheckable(true);
     connect(&Toggle, &QAction::toggled, this, &DeviceFollower::Switch);
-    window_.txtReceive->AddMenuAction(&Toggle);
-    connect(window_.cmdClose, &QPushButton::clicked, this, &DeviceFollower::Closed);
+    window_.AddReceiveMenuAction(&Toggle);
+    connect(&window_, &FrmCom3::CloseClicked, this, &DeviceFollower::Closed);
     // While it is away a line is not written, and that is said where the lines are.
     connect(&window_, &FrmCom3::LineNotWritten, this, [this](const QString& line) {
         if (away_)
@@ -62,13 +63,19 @@ bool DeviceFollower::WaitForAbsent()
 
 void DeviceFollower::Wait(const char* kind, const QString& text)
 {
-    statusBefore_ = window_.sbrMessage->StatusText();
+    statusBefore_ = window_.Status();
     away_ = true;
     failureMarked_ = false;
-    aids_.Mark(kind, text.arg(window_.cmbDesc->currentText(), // the box is locked while open
-                              QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
-    window_.sbrMessage->SetStatusText(QStringLiteral("Away: waiting for the device to return"));
+    aids_.Mark(kind, text.arg(window_.DeviceText(), // the box is locked while open
+                              TimeNow()));
+    window_.SetStatus(QStringLiteral("Away: waiting for the device to return"));
     check_.start();
+}
+
+QString DeviceFollower::TimeNow() const
+{
+    return QTime::fromMSecsSinceStartOfDay(LocalMillisecondOfDay(clock_()))
+        .toString(QStringLiteral("HH:mm:ss.zzz"));
 }
 
 void DeviceFollower::Look()
@@ -86,8 +93,8 @@ void DeviceFollower::Look()
     lines_.Discard(); // a line end's first half before it left pairs with nothing now
     aids_.Mark("back", (returning_ ? QStringLiteral("it returned at %1 and is open again")
                                    : QStringLiteral("it arrived at %1 and is open"))
-                           .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))));
-    window_.sbrMessage->SetStatusText(QStringLiteral("Prepared"));
+                           .arg(TimeNow()));
+    window_.SetStatus(QStringLiteral("Prepared"));
 }
 
 void DeviceFollower::Closed()
@@ -95,9 +102,8 @@ void DeviceFollower::Closed()
     if (away_) {
         // The pipes closed when it left; the log hears of the Close all the same.
         if (link_.Noted)
-            link_.Noted("close",
-                        (window_.cmbDesc->currentText() + QStringLiteral(" by Close")).toStdU16String());
-        window_.sbrMessage->SetStatusText(statusBefore_);
+            link_.Noted("close", (window_.DeviceText() + QStringLiteral(" by Close")).toStdU16String());
+        window_.SetStatus(statusBefore_);
     }
     StopWaiting();
 }

@@ -4,12 +4,13 @@
 #include <QObject>
 #include <QTimer>
 
+#include "app/SessionAids.h"
+
 class DeviceLink;
 class DeviceNews;
 class FrmCom3;
 class LibraryRouter;
 class LineAssembly;
-class SessionAids;
 
 // Opens the device again when it leaves and returns (a reset, a new
 // firmware), while Toggle is ticked (--reopen ticks it). A read or a write
@@ -24,11 +25,13 @@ public:
     static constexpr int CHECK_MS = 1000;
 
     DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter& library, DeviceNews& news,
-                   LineAssembly& lines, SessionAids& aids);
+                   LineAssembly& lines, SessionAids& aids, const SessionAids::Clock& clock);
 
     QAction Toggle{QStringLiteral("&Reopen when the device returns")};
 
 private:
+    // The loop's time of day, as the marks say it: 14:03:07.250.
+    QString TimeNow() const;
     void Switch(bool on);
     void Left();
     // An Open that finds no such device waits for it instead; false when it is there.
@@ -46,6 +49,7 @@ private:
     LibraryRouter& library_;
     LineAssembly& lines_;
     SessionAids& aids_;
+    const SessionAids::Clock& clock_;
     QTimer check_;
     bool away_ = false;
     bool returning_ = false;     // it left, rather than was not there at Open

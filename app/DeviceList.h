@@ -2,24 +2,21 @@
 
 #include <QObject>
 
-class DeviceBox;
 class DeviceNews;
+class FrmCom3;
 class LibraryRouter;
 
-// Keeps the device box's list to the attached devices: `demo` and what the
-// USB library finds, refreshed as devices come and go. When the drop-down
-// opens, an entry the library could not describe says whether it is attached
-// (by its device count, which every library can tell).
+// Keeps the window's device list to the attached devices: `demo` and what the
+// USB library finds, refreshed as devices come and go; and tells the window
+// whether the device of an entry is attached.
 class DeviceList : public QObject {
     Q_OBJECT
 public:
-    DeviceList(DeviceBox& box, LibraryRouter& library, DeviceNews& news);
+    DeviceList(FrmCom3& window, LibraryRouter& library, DeviceNews& news);
 
     void Fill();
 
 private:
-    void SayWhichAreAttached();
-
-    DeviceBox& box_;
+    FrmCom3& window_;
     LibraryRouter& library_;
 };

@@ -31,7 +31,7 @@ struct Program {
     FrmCom3 window{link};
     ReceiveLoop loop{window, link, &files};
     DeviceNews news{library};
-    DeviceList devices{*window.cmbDesc, library, news};
+    DeviceList devices{window, library, news};
     SessionAids aids{window, link, files, loop.Clock};
-    DeviceFollower follower{window, link, library, news, loop.Lines, aids};
+    DeviceFollower follower{window, link, library, news, loop.Lines, aids, loop.Clock};
 };

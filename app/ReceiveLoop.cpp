@@ -35,10 +35,10 @@ bool ReceiveLoop::RunCycle()
         Lines.Walk(text, [this](std::u16string_view line) {
             const auto now = Clock();
             const QStringView shown(line.data(), static_cast<qsizetype>(line.size()));
-            window_.txtReceive->AppendLine(shown, LocalMillisecondOfDay(now));
+            window_.ShowLine(shown, LocalMillisecondOfDay(now));
             if (files_)
                 files_->LogLine(line, now);
-            window_.sbrMessage->SetStatusText(QStringLiteral("Received"));
+            window_.SetStatus(QStringLiteral("Received"));
         });
     }
     return window_.isVisible();

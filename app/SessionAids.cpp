@@ -26,10 +26,10 @@ SessionAids::SessionAids(FrmCom3& window, DeviceLink& link, SessionFiles& files,
 {
     for (QAction* toggle : {&ShowTimes, &ShowSent})
         toggle->setCheckable(true);
-    connect(&ShowTimes, &QAction::toggled, window_.txtReceive, &ReceiveArea::ShowTimes);
+    connect(&ShowTimes, &QAction::toggled, &window_, &FrmCom3::ShowTimes);
     connect(&Log, &QAction::triggered, this, &SessionAids::StartOrStopLog);
     for (QAction* action : {&ShowTimes, &ShowSent, &Log})
-        window_.txtReceive->AddMenuAction(action);
+        window_.AddReceiveMenuAction(action);
     connect(&window_, &FrmCom3::LineWritten, this, &SessionAids::Written);
     link_.Noted = [this](std::string_view kind, std::u16string_view text) {
         files_.LogMark(kind, text, clock_());
@@ -47,7 +47,7 @@ SessionAids::~SessionAids()
 void SessionAids::Mark(const char* kind, const QString& text)
 {
     const auto now = clock_();
-    window_.txtReceive->AppendMark(QString::fromLatin1(kind), text, LocalMillisecondOfDay(now));
+    window_.ShowMark(QString::fromLatin1(kind), text, LocalMillisecondOfDay(now));
     files_.LogMark(kind, text.toStdU16String(), now);
 }
 
@@ -56,7 +56,7 @@ void SessionAids::Written(const QString& sent)
     const auto now = clock_();
     // Not a received line: it never says "Received" and is logged once, as sent.
     if (ShowSent.isChecked())
-        window_.txtReceive->AppendMark(u"sent", sent, LocalMillisecondOfDay(now));
+        window_.ShowMark(u"sent", sent, LocalMillisecondOfDay(now));
     files_.LogMark("sent", sent.toStdU16String(), now);
 }
 

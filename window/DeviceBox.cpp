@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 
+#include "devicelink/AttachedDevice.h"
+
 namespace {
 
 // Shows an entry's description after its identifier, in the drop-down only.
@@ -21,6 +23,20 @@ protected:
             option->text += QStringLiteral("   ") + description;
     }
 };
+
+QString Description(const AttachedDevice& device)
+{
+    QString text = QString::fromLatin1(device.product.c_str());
+    if (!device.manufacturer.empty())
+        text = QString::fromLatin1(device.manufacturer.c_str()) + QStringLiteral(" ") + text;
+    // The device chooses its strings: nothing of them may break the line.
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control)
+            c = QChar(u'\uFFFD');
+    text = text.trimmed();
+    return text.isEmpty() && !device.problem.empty() ? "(" + QString::fromStdString(device.problem) + ")"
+                                                     : text;
+}
 
 } // namespace
 
@@ -63,14 +79,36 @@ void DeviceBox::ShowDevices(const std::vector<Entry>& entries)
     });
 }
 
-void DeviceBox::Describe(int row, const QVariant& value, int role)
+void DeviceBox::ShowAttached(const std::vector<AttachedDevice>& devices)
 {
-    KeepingTheText([this, row, &value, role] { setItemData(row, value, role); });
+    // The demo device is always there, also for the second it is away after a reset.
+    std::vector<Entry> entries{{QStringLiteral("demo"), QStringLiteral("Pellmark demo device")}};
+    // The first entry, the window's default, is said to be attached or not when the drop-down opens.
+    for (const AttachedDevice& device : devices)
+        if (device.id != "demo" && QString::fromLatin1(device.id.c_str()) != itemText(0))
+            entries.push_back({QString::fromLatin1(device.id.c_str()), Description(device)});
+    ShowDevices(entries);
+}
+
+void DeviceBox::SayWhichAreAttached()
+{
+    KeepingTheText([this] {
+        for (int row = 0; IsAttached && row < count(); ++row) {
+            if (!itemData(row, DESCRIPTION_ROLE).toString().isEmpty() &&
+                !itemData(row, COUNTED_ROLE).toBool())
+                continue;
+            setItemData(row,
+                        IsAttached(itemText(row)) ? QStringLiteral("(attached)")
+                                                  : QStringLiteral("(not attached)"),
+                        DESCRIPTION_ROLE);
+            setItemData(row, true, COUNTED_ROLE);
+        }
+    });
 }
 
 void DeviceBox::showPopup()
 {
-    emit PopupOpening();
+    SayWhichAreAttached();
     // Wide enough for each identifier with its description.
     int widest = 0;
     for (int row = 0; row < count(); ++row)

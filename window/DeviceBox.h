@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+struct AttachedDevice;
+
 // The device box: the identifier to open, typed or chosen from its list. The
 // list's first entry is the window's default; the attached devices follow.
 // An entry's text is the identifier alone; what the device calls itself
@@ -26,19 +28,21 @@ public:
 
     // The entries after the first, in this order.
     void ShowDevices(const std::vector<Entry>& entries);
-    // Sets an entry's description (and any other data under the role).
-    void Describe(int row, const QVariant& value, int role = DESCRIPTION_ROLE);
+    // The demo device, then each attached device but the first entry's, with
+    // what it calls itself.
+    void ShowAttached(const std::vector<AttachedDevice>& devices);
+    // Asked as the drop-down opens, for each entry no device described:
+    // whether its device is attached (its device count, which every library
+    // can tell).
+    std::function<bool(const QString& id)> IsAttached;
     void showPopup() override;
-
-signals:
-    // The drop-down is about to open: the time to say which entries are attached.
-    void PopupOpening();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    void SayWhichAreAttached();
     // Changes the list with the box's text, caret and selection kept: a
     // combo box rewrites its text whenever its current entry changes.
     void KeepingTheText(const std::function<void()>& change);

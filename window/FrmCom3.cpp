@@ -1,13 +1,67 @@
 #include "window/FrmCom3.h"
 
+#include <QTimer>
+
 FrmCom3::FrmCom3(DeviceLink& link, QWidget* parent) : QWidget(parent), link_(link)
 {
     BuildLayout();
     connect(cmdPrepare, &QPushButton::clicked, this, &FrmCom3::cmdPrepare_Click);
     connect(cmdClose, &QPushButton::clicked, this, &FrmCom3::cmdClose_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &FrmCom3::CloseClicked);
     connect(cmdSend, &QPushButton::clicked, this, &FrmCom3::cmdSend_Click);
     connect(cmdCls, &QPushButton::clicked, this, &FrmCom3::cmdCls_Click);
     connect(txtReceive, &ReceiveArea::GotFocus, this, &FrmCom3::txtReceive_GotFocus);
     for (QWidget* box : {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmbDesc)})
         box->installEventFilter(this);
+    cmbDesc->IsAttached = [this](const QString& id) { return IsDeviceAttached && IsDeviceAttached(id); };
+}
+
+void FrmCom3::ShowLine(QStringView line, int time)
+{
+    txtReceive->AppendLine(line, time);
+}
+
+void FrmCom3::ShowMark(QStringView kind, QStringView text, int time)
+{
+    txtReceive->AppendMark(kind, text, time);
+}
+
+QString FrmCom3::Status() const
+{
+    return sbrMessage->StatusText();
+}
+
+void FrmCom3::SetStatus(const QString& text)
+{
+    sbrMessage->SetStatusText(text);
+}
+
+QString FrmCom3::DeviceText() const
+{
+    return cmbDesc->currentText();
+}
+
+void FrmCom3::SetDeviceText(const QString& text)
+{
+    cmbDesc->setEditText(text);
+}
+
+void FrmCom3::ListDevices(const std::vector<AttachedDevice>& devices)
+{
+    cmbDesc->ShowAttached(devices);
+}
+
+void FrmCom3::AddReceiveMenuAction(QAction* action)
+{
+    txtReceive->AddMenuAction(action);
+}
+
+void FrmCom3::ShowTimes(bool shown)
+{
+    txtReceive->ShowTimes(shown);
+}
+
+void FrmCom3::PressOpenSoon()
+{
+    QTimer::singleShot(0, cmdPrepare, &QPushButton::click);
 }

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "window/DeviceBox.h"
 #include "window/FindBar.h"
@@ -13,6 +14,7 @@
 #include "window/StatusBar.h"
 
 class DeviceLink;
+struct AttachedDevice;
 
 // The terminal window: the device identifier and its buttons, the send box,
 // the receive area and the status bar, at fixed places.
@@ -28,31 +30,59 @@ public:
     // not there and is waited for instead, as after it left.
     std::function<bool()> WaitsForAbsentDevice;
 
+    // Set by whoever keeps the device list: whether the device of an
+    // identifier is attached, asked as the list opens.
+    std::function<bool(const QString& id)> IsDeviceAttached;
+
+    // What the program asks of the window; it never reaches the controls.
+    // A received line at the end of the receive area; time is the
+    // millisecond of the day it came.
+    void ShowLine(QStringView line, int time);
+    // A marked line: a kind word ("sent", "left", …) and its text.
+    void ShowMark(QStringView kind, QStringView text, int time);
+    QString Status() const;
+    void SetStatus(const QString& text);
+    // The identifier in the device box.
+    QString DeviceText() const;
+    // Puts an identifier into the device box; its list keeps its entries.
+    void SetDeviceText(const QString& text);
+    // The attached devices, into the device box's list.
+    void ListDevices(const std::vector<AttachedDevice>& devices);
+    void AddReceiveMenuAction(QAction* action);
+    // Shows or hides the time of each received line.
+    void ShowTimes(bool shown);
+    // Presses Open as the user would, once the events waiting now are handled.
+    void PressOpenSoon();
+
+    // The original's handlers, by the names it gave them.
     // Fills the device list, enters Idle and shows the window for the first time.
     void Form_Load();
-    void cmdPrepare_Click();
-    void cmdClose_Click();
+    void cmdPrepare_Click(); // the Open button
+    void cmdClose_Click();   // the Close button
     // The window is closing: closes the pipes if they are open; the run ends.
     void Form_Unload();
-    void cmdSend_Click();
+    void cmdSend_Click(); // the Send button
     // Runs for every key pressed in the send box, before the box sees it.
     void txtSend_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
-    void cmdCls_Click();
-    void txtReceive_GotFocus();
+    void cmdCls_Click();        // the CLS button: empties the receive area
+    void txtReceive_GotFocus(); // the receive area took the focus
 
-    QLabel* Label1;
-    StatusBar* sbrMessage;
-    DeviceBox* cmbDesc;
-    QPushButton* cmdPrepare;
-    QPushButton* cmdClose;
-    QPushButton* cmdCls;
-    QLineEdit* txtSend;
-    ReceiveArea* txtReceive;
-    QLabel* Label2;
-    QPushButton* cmdSend;
-    FindBar* findBar;
+    // The original's controls, by the names it gave them.
+    QLabel* Label1;          // "Target USB", the device box's caption
+    StatusBar* sbrMessage;   // the status bar
+    DeviceBox* cmbDesc;      // the device identifier box and its list
+    QPushButton* cmdPrepare; // Open
+    QPushButton* cmdClose;   // Close
+    QPushButton* cmdCls;     // CLS
+    QLineEdit* txtSend;      // the send box
+    ReceiveArea* txtReceive; // the receive area
+    QLabel* Label2;          // "Send Message", the send box's caption
+    QPushButton* cmdSend;    // Send
+    FindBar* findBar;        // ours: the find bar under the receive area
 
 signals:
+    // The user pressed Close; the program's own cmdClose_Click() does not say so.
+    void CloseClicked();
     // The partly received line is to be forgotten: the device is being opened.
     void PendingLineDiscarded();
     // A line was written: what went out of it, at most its first 20 characters.

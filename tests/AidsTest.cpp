@@ -139,8 +139,8 @@ TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
     }
     const QRegularExpression form(R"(^\S+(\t(\w+)\t| )(.*)$)");
     QStringList kinds, texts;
-    for (const QString& line : LinesOf(path)) {
-        const QRegularExpressionMatch parts = form.match(line);
+    for (const std::string& line : LinesOf(path.toStdString())) {
+        const QRegularExpressionMatch parts = form.match(QString::fromStdString(line));
         kinds << parts.captured(2);
         texts << parts.captured(3);
     }

@@ -155,7 +155,7 @@ TEST_F(Area, TimesShowInAMarginWithoutMovingTheViewOrTheSelectionAndAreSaved)
     EXPECT_FALSE(area.Following());
     QTemporaryDir folder;
     ASSERT_EQ(area.SaveTo(folder.filePath("saved.txt")), "");
-    const QStringList saved = LinesOf(folder.filePath("saved.txt"));
+    const std::vector<std::string> saved = LinesOf(folder.filePath("saved.txt").toStdString());
     EXPECT_EQ(saved.size(), 101);
     EXPECT_EQ(saved[1], "01:00:01.000 line 1");
     EXPECT_EQ(saved[100], "             untimed");

@@ -151,6 +151,6 @@ TEST_F(Loop, EachLineReadsTheClockOnceForTheAreaAndTheLog)
     EXPECT_EQ(reads, 2);
     window.txtReceive->Flush();
     EXPECT_EQ(window.txtReceive->document()->firstBlock().userState(), LocalMillisecondOfDay(time));
-    const QString stamp = QString::fromStdString(LocalTimeText(time));
-    EXPECT_EQ(LinesOf(folder.filePath("lines.log")), QStringList({stamp + " A", stamp + " B"}));
+    const std::string stamp = LocalTimeText(time);
+    EXPECT_EQ(LinesOf(folder.filePath("lines.log").toStdString()), std::vector({stamp + " A", stamp + " B"}));
 }

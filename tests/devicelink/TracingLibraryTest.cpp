@@ -1,6 +1,5 @@
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <regex>
 
 #include "common/AppendFile.h"
 #include "devicelink/TracingLibrary.h"
@@ -9,11 +8,11 @@
 
 TEST(TracingLibrary, TraceNamesEveryCallWithItsBytesAndCountsEmptyReads)
 {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("session.trace");
+    TempFolder folder;
+    const std::filesystem::path path = folder / "session.trace";
     FakeLibrary library;
     {
-        AppendFile file(path.toStdString());
+        AppendFile file(path);
         TracingLibrary trace(library, file);
         EXPECT_EQ(trace.MPUSBGetDeviceCount("demo"), 1);
         library.deviceCount = 0;
@@ -41,14 +40,17 @@ TEST(TracingLibrary, TraceNamesEveryCallWithItsBytesAndCountsEmptyReads)
         EXPECT_EQ(trace.GetLastError(), ErrorCode::DeviceNotConnected);
         EXPECT_EQ(trace.MPUSBClose(3), 1);
     }
-    QStringList lines = LinesOf(path);
+    const std::vector<std::string> lines = LinesOf(path);
+    ASSERT_FALSE(lines.empty());
     // Its zero in local time first, so that it can be read beside the log.
-    EXPECT_TRUE(
-        QRegularExpression(R"(^ +0\tstart\t\d{4}-\d\d-\d\dT[^ ]+$)").match(lines.takeFirst()).hasMatch());
-    for (QString& line : lines)
-        line = line.section(u' ', 1, -1, QString::SectionSkipEmpty); // the time goes first
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(^ +0\tstart\t\d{4}-\d\d-\d\dT[^ ]+$)"))) << lines[0];
+    std::string calls;
+    for (std::size_t i = 1; i < lines.size(); ++i) { // each after its time
+        const std::size_t time = lines[i].find_first_not_of(' ');
+        calls += (i > 1 ? "\n" : "") + lines[i].substr(lines[i].find(' ', time) + 1);
+    }
     EXPECT_EQ(
-        lines.join(u'\n').toStdString(),
+        calls,
         "count \"demo\" -> 1\n"
         "count \"demo\\x1B[2Jx\\nFAKE 1 write\u3042\\\\\\\"\" -> 0\n"
         "open \"demo\" \"\\\\MCHP_EP1\" direction 0 -> 3\n"

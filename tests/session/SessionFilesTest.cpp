@@ -1,30 +1,39 @@
-#include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QThread>
+#include <algorithm>
 #include <atomic>
-#include <fcntl.h>
+#include <chrono>
+#include <fstream>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <regex>
 #include <thread>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "session/SessionFiles.h"
 #include "tests/support/FakeLibrary.h"
 #include "tests/support/FileLines.h"
 
+#ifndef _WIN32
+namespace {
+
+void Pause(int milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+} // namespace
+#endif
+
 TEST(SessionFiles, LogAppendsEachLineWithItsTimeAndToldProblemsOnce)
 {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("session.log");
-    QFile earlier(path);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("earlier\n");
-    earlier.close();
+    TempFolder folder;
+    const std::filesystem::path path = folder / "session.log";
+    std::ofstream(path, std::ios::binary) << "earlier\n";
     RecordedMessages messages;
     {
-        SessionFiles files(path.toStdString(), {}, messages);
+        SessionFiles files(path, {}, messages);
         files.LogLine(u"OK");
         files.LogLine(u"ﾃﾞﾓ こんにちは");
         files.LogLine(u"\x9B"
@@ -32,20 +41,25 @@ TEST(SessionFiles, LogAppendsEachLineWithItsTimeAndToldProblemsOnce)
         files.ReportProblems();
     }
     EXPECT_TRUE(messages.shown.empty());
-    const QStringList lines = LinesOf(path);
-    ASSERT_EQ(lines.size(), 4);
+    const std::vector<std::string> lines = LinesOf(path);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "earlier"); // opened for append
-    const QRegularExpression stamped(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d) (.*)$)");
-    EXPECT_EQ(stamped.match(lines[1]).captured(2), "OK") << lines[1].toStdString();
-    EXPECT_EQ(stamped.match(lines[2]).captured(2), "ﾃﾞﾓ こんにちは");
-    EXPECT_EQ(stamped.match(lines[3]).captured(2), R"(\u009B2J C:\fw\x7F)");
+    auto text = [](const std::string& line) {
+        static const std::regex stamped(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d) (.*)$)");
+        std::smatch parts;
+        return std::regex_match(line, parts, stamped) ? parts[2].str() : "(not stamped) " + line;
+    };
+    EXPECT_EQ(text(lines[1]), "OK");
+    EXPECT_EQ(text(lines[2]), "ﾃﾞﾓ こんにちは");
+    EXPECT_EQ(text(lines[3]), R"(\u009B2J C:\fw\x7F)");
+#ifndef _WIN32
 
     // A folder that is not there, a disk that fills up and a pipe whose reader
     // has gone: one message each, and the program goes on.
     int pipeEnds[2];
     ASSERT_EQ(pipe(pipeEnds), 0);
     const std::string brokenPipe = "/proc/self/fd/" + std::to_string(pipeEnds[1]);
-    SessionFiles missing(folder.filePath("no/such/folder/session.log").toStdString(), "/dev/full", messages);
+    SessionFiles missing(folder / "no/such/folder/session.log", "/dev/full", messages);
     SessionFiles broken(brokenPipe, {}, messages);
     broken.LogLine(u"read");
     char first[64];
@@ -55,7 +69,7 @@ TEST(SessionFiles, LogAppendsEachLineWithItsTimeAndToldProblemsOnce)
         missing.LogLine(u"lost");
         missing.Trace()->Line("0", "lost");
         broken.LogLine(u"lost");
-        QThread::msleep(20);
+        Pause(20);
         missing.ReportProblems();
         broken.ReportProblems();
     }
@@ -65,12 +79,14 @@ TEST(SessionFiles, LogAppendsEachLineWithItsTimeAndToldProblemsOnce)
     EXPECT_NE(messages.shown[0].find("no/such/folder/session.log cannot be opened"), std::string::npos);
     EXPECT_NE(messages.shown[1].find("Writing /dev/full failed"), std::string::npos);
     EXPECT_NE(messages.shown[2].find("Writing " + brokenPipe + " failed (Broken pipe)"), std::string::npos);
+#endif
 }
 
+#ifndef _WIN32 // FIFOs
 TEST(SessionFiles, FifoIsOpenedWhenItsReaderComesAndLinesLeftOutAreMarked)
 {
-    QTemporaryDir folder;
-    const std::string fifo = folder.filePath("fifo").toStdString();
+    TempFolder folder;
+    const std::string fifo = (folder / "fifo").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string text(990, 'x');
     const std::size_t lineSize = 10 + text.size() + 1; // "T%08zu ", the text, a line feed
@@ -101,7 +117,7 @@ TEST(SessionFiles, FifoIsOpenedWhenItsReaderComesAndLinesLeftOutAreMarked)
                 close(in);
             });
             for (int i = 0; lineAfter && i < 1000 && readSize < kept * lineSize; ++i)
-                QThread::msleep(5);
+                Pause(5);
             if (lineAfter)
                 file.Line("late", "after the gap");
         }
@@ -135,14 +151,14 @@ TEST(SessionFiles, FifoIsOpenedWhenItsReaderComesAndLinesLeftOutAreMarked)
     close(idle); // the writer left behind meets a broken pipe and ends
 
     // Nor does a log read slowly, with a trace nobody reads: they end together.
-    const std::string other = folder.filePath("other").toStdString();
+    const std::string other = (folder / "other").string();
     ASSERT_EQ(mkfifo(other.c_str(), 0600), 0);
     const int idleToo = open(other.c_str(), O_RDWR);
     std::atomic<bool> stop = false;
     std::thread slow([&] {
         const int in = open(fifo.c_str(), O_RDONLY);
         for (char buffer[4096]; !stop && ::read(in, buffer, sizeof buffer) > 0;)
-            QThread::msleep(10); // 400 kB a second
+            Pause(10); // 400 kB a second
         close(in);
     });
     RecordedMessages messages;
@@ -159,3 +175,4 @@ TEST(SessionFiles, FifoIsOpenedWhenItsReaderComesAndLinesLeftOutAreMarked)
     slow.join();
     close(idleToo);
 }
+#endif

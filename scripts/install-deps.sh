@@ -13,7 +13,8 @@ case "${1:-}" in
   --bench) packages+=(libbenchmark-dev xvfb xauth time) ;;
   --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   --screenshot) packages+=(xvfb xauth xdotool imagemagick) ;;
-  --windows) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest locales libxml2-utils) ;;
+  --windows) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest locales libxml2-utils
+               qt6-base-dev qt6-base-dev-tools patch xz-utils) ;;
 esac
 
 missing=()

@@ -15,6 +15,6 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
   "${sudo[@]}" sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
   "${sudo[@]}" locale-gen >/dev/null
 fi
-cmake --preset windows
-cmake --build --preset windows
-ctest --preset windows
+cmake --preset windows-qtfree
+cmake --build --preset windows-qtfree
+ctest --preset windows-qtfree

@@ -53,6 +53,7 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
         EXPECT_TRUE(set.*option && set.open + set.reopen + set.times + set.echo == 1) << flag;
     }
 
+#ifndef _WIN32 // where arguments are bytes; Windows hands over wide characters
     // A path is opened as the very bytes given, UTF-8 or not.
     char program[] = "pellmark", log[] = "--log", latin1[] = "lat\xe9.log", trace[] = "--trace",
          utf8[] = "\xe6\x97\xa5\xf0\x9f\x98\x80\xed\xb2\x80.trace";
@@ -60,6 +61,7 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
     const SessionOptions raw = ParseCommandLine(ArgumentsAsText(ProgramArguments(5, argv))).session;
     EXPECT_EQ(raw.logPath.native(), latin1);
     EXPECT_EQ(raw.tracePath.native(), utf8);
+#endif
 }
 
 TEST(CommandLine, DeviceAndOpenReachTheDemoDeviceWithATrace)

@@ -40,6 +40,7 @@ public:
     void ShowLine(QStringView line, int time);
     // A marked line: a kind word ("sent", "left", …) and its text.
     void ShowMark(QStringView kind, QStringView text, int time);
+    // The status bar's text, and setting it.
     QString Status() const;
     void SetStatus(const QString& text);
     // The identifier in the device box.
@@ -48,6 +49,7 @@ public:
     void SetDeviceText(const QString& text);
     // The attached devices, into the device box's list.
     void ListDevices(const std::vector<AttachedDevice>& devices);
+    // An action at the end of the receive area's context menu.
     void AddReceiveMenuAction(QAction* action);
     // Shows or hides the time of each received line.
     void ShowTimes(bool shown);

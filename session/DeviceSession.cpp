@@ -4,8 +4,8 @@
 
 #include "devicelink/SystemBackends.h"
 
-DeviceSession::DeviceSession(const Files& paths, MessageSink& messages)
-    : files(paths.log, paths.trace, paths.messages, paths.problemArrived, paths.heading),
+DeviceSession::DeviceSession(const Files& wanted, MessageSink& messages)
+    : files(wanted.log, wanted.trace, wanted.messages, wanted.problemArrived, wanted.heading),
       tracer(files.Trace() ? std::make_unique<TracingLibrary>(library, *files.Trace()) : nullptr),
       link(tracer ? static_cast<UsbLibrary&>(*tracer) : library, messages)
 {

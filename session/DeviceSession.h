@@ -26,7 +26,7 @@ struct DeviceSession {
     };
 
     // messages are the library's and the link's.
-    DeviceSession(const Files& files, MessageSink& messages);
+    DeviceSession(const Files& wanted, MessageSink& messages);
 
     SessionFiles files;
     LibraryRouter library;

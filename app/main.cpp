@@ -7,6 +7,7 @@
 #include "app/DarAdoMain.h"
 #include "app/DisplayGuard.h"
 #include "common/Arguments.h"
+#include "common/Console.h"
 #include "window/AppIcon.h"
 
 int main(int argc, char* argv[])
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
     // Help, version and usage errors need no display.
     const CommandLine commandLine = ParseCommandLine(ArgumentsAsText(ProgramArguments(argc, argv)));
     if (commandLine.exitStatus) {
+        PrintToParentConsole();
         std::fputs(qPrintable(commandLine.output), *commandLine.exitStatus == 0 ? stdout : stderr);
         return *commandLine.exitStatus;
     }

@@ -14,7 +14,7 @@ case "${1:-}" in
   --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   --screenshot) packages+=(xvfb xauth xdotool imagemagick) ;;
   --windows) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest locales libxml2-utils
-               qt6-base-dev qt6-base-dev-tools patch xz-utils) ;;
+               qt6-base-dev qt6-base-dev-tools patch xz-utils xvfb xauth xdotool nsis zip) ;;
 esac
 
 missing=()

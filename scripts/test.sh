@@ -3,8 +3,9 @@
 # every test; then builds it all again with clang under AddressSanitizer (leak
 # detection on) and UndefinedBehaviorSanitizer, runs every test there, and
 # runs each fuzz target for a few seconds. Any sanitizer report fails the run.
-# Last, the device link and pellmark-run are cross-built for Windows and
-# tested under Wine.
+# Last, the whole program is cross-built for Windows (against Qt for Windows,
+# built once: about 18 minutes) and tested under Wine, and its package made and
+# tried there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,5 +16,5 @@ for tree in tests sanitize; do
   ctest --preset "$tree"
 done
 
-# What needs no Qt cross-built for Windows, its tests under Wine.
+# The whole program cross-built for Windows, its tests under Wine, its package.
 scripts/test-windows.sh

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/ArgumentText.h"
 #include "app/Program.h"
 #include "tests/support/FileLines.h"
 #include "tests/support/MessageBoxWatch.h"
@@ -97,7 +98,7 @@ TEST_F(Find, StepsThroughMatchesWhileLinesArriveAndTheOldestGo)
 TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
 {
     QTemporaryDir folder;
-    const QString path = folder.filePath("session.log");
+    const QString path = folder.filePath("résumé-テスト.log"); // more than an ANSI code page holds
     MessageBoxWatch boxes;
     {
         Program program;
@@ -134,23 +135,25 @@ TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
         for (int i = 0; i < 100 && !program.files.LogPath().empty(); ++i)
             program.loop.RunCycle();
         EXPECT_EQ(program.aids.Log.text(), "Start Lo&g…");
-        for (int i = 0; i < 100 && boxes.seen.size() < 2; ++i) // the log's box does not hold the loop
+        for (int i = 0; i < 100 && !boxes.seen.join("").contains("folder.log");
+             ++i) // its box does not hold the loop
             QTest::qWait(10);
     }
     const QRegularExpression form(R"(^\S+(\t(\w+)\t| )(.*)$)");
     QStringList kinds, texts;
-    for (const std::string& line : LinesOf(path.toStdString())) {
+    for (const std::string& line : LinesOf(PathOfArgument(path))) {
         const QRegularExpressionMatch parts = form.match(QString::fromStdString(line));
         kinds << parts.captured(2);
         texts << parts.captured(3);
     }
-    EXPECT_EQ(kinds, QStringList({"start", "failed", "open", "sent", "", "sent", "", "close"}));
+    ASSERT_EQ(kinds, QStringList({"start", "failed", "open", "sent", "", "sent", "", "close"}));
     EXPECT_TRUE(texts[0].startsWith("Pellmark " PELLMARK_VERSION ", running since "))
         << texts[0].toStdString();
     EXPECT_EQ(texts.mid(1), QStringList({"none did not open: Peripheral device is not connected", "demo",
                                          "ECHO hi", "hi", "ECHO ho", "ho", "demo by Close"}));
-    ASSERT_EQ(boxes.seen.size(), 2);
-    EXPECT_TRUE(boxes.seen[1].contains("no/such/folder.log cannot be opened"));
+    // Windows tells first that the vendor's library is not there, for "none".
+    ASSERT_FALSE(boxes.seen.isEmpty());
+    EXPECT_TRUE(boxes.seen.back().contains("no/such/folder.log cannot be opened"));
 }
 
 TEST(Aids, TheSessionFilesProblemsAreShownWithoutHoldingTheLoop)

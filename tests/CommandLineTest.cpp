@@ -69,9 +69,11 @@ TEST(CommandLine, DeviceAndOpenReachTheDemoDeviceWithATrace)
     QTemporaryDir folder;
     const QString trace = folder.filePath("session.trace");
     QProcess program;
+#ifndef _WIN32
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     program.setProcessEnvironment(environment);
+#endif
     program.start(PELLMARK_BINARY, {"--device", "demo", "--open", "--trace", trace});
     QString traced;
     for (int i = 0; i < 100 && !traced.contains("direction 1 -> "); ++i) {

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMenu>
@@ -127,9 +128,11 @@ TEST_F(Loop, LinesKeepArrivingWhileSaveAsIsOpen)
     EXPECT_EQ(Received(), "OK\n");
 
     QTemporaryDir folder;
-    dialog->setDirectory(folder.path());
+    const QString within = folder.filePath("résumé-テスト"); // more than an ANSI code page holds
+    ASSERT_TRUE(QDir().mkdir(within));
+    dialog->setDirectory(within);
     static_cast<QDialog*>(dialog)->accept(); // under the name it offers
-    QFile saved(folder.filePath("received.txt"));
+    QFile saved(within + "/received.txt");
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), "OK\n");
 }

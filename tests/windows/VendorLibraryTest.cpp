@@ -9,22 +9,9 @@
 #include "devicelink/SystemBackends.h"
 #include "devicelink/backends/VendorLibraryBackend.h"
 #include "tests/support/FakeLibrary.h"
+#include "tests/windows/StandIn.h"
 
 namespace {
-
-std::filesystem::path StandIn(const char* variant)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path() / "standin" / variant;
-}
-
-// A scripting call of the stand-in that the backend has loaded.
-template <typename Call> Call Control(const char* name)
-{
-    return reinterpret_cast<Call>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"mpusbapi.dll"), name)));
-}
 
 using Strings = std::vector<std::string>;
 
@@ -89,6 +76,9 @@ TEST(Vendor, ALibraryThatCannotBeHadFindsNoDeviceAndIsToldOnceWithItsReason)
 {
     // A library on PATH or in the current folder is never loaded.
     const std::wstring path = StandIn("ok").wstring();
+    wchar_t searchPath[32767];
+    const DWORD searchLength = GetEnvironmentVariableW(L"PATH", searchPath, 32767);
+    const std::filesystem::path current = std::filesystem::current_path();
     SetEnvironmentVariableW(L"PATH", path.c_str());
     SetCurrentDirectoryW(path.c_str());
     const std::filesystem::path junk = std::filesystem::temp_directory_path() / "pellmark-not-a-library";
@@ -115,6 +105,8 @@ TEST(Vendor, ALibraryThatCannotBeHadFindsNoDeviceAndIsToldOnceWithItsReason)
         EXPECT_EQ(messages.shown[2], "Peripheral device is not connected");
     }
     std::filesystem::remove_all(junk);
+    SetEnvironmentVariableW(L"PATH", searchLength ? searchPath : nullptr); // later tests start programs
+    std::filesystem::current_path(current);
 }
 
 TEST(Vendor, WithoutTheLibraryTheProgramsBackendsStillAnswer)

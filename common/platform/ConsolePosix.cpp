@@ -1,0 +1,3 @@
+#include "common/Console.h"
+
+void PrintToParentConsole() {}

@@ -4,6 +4,7 @@
 
 #include "common/TextEscape.h"
 #include "devicelink/CodePage.h"
+#include "devicelink/DeviceLink.h"
 
 namespace {
 
@@ -94,6 +95,11 @@ std::optional<std::string> Parser::Take(int line, std::string_view text)
     } else if (word == "send") {
         if (!EncodeSingleBytes(step.argument))
             return "the line holds a character that has no one-byte code";
+        // A longer line would go out cut to the packet, without its CR.
+        constexpr std::size_t most = DeviceLink::PACKET_SIZE - 1;
+        if (step.argument.size() > most)
+            return "'" + std::string(rest) + "' is " + std::to_string(step.argument.size()) +
+                   " characters; one packet holds " + std::to_string(most) + " and its CR";
         sent = true;
     } else if (word == "expect") {
         step.kind = Step::Kind::Expect;

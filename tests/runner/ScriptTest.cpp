@@ -11,3 +11,10 @@ TEST(Script, BlanksAfterAStepAreNoPartOfItAndAScriptWithoutStepsIsWrong)
     EXPECT_EQ(steps[1].argument, u"/a /");
     EXPECT_EQ(std::get<std::string>(ParseScript("e", "# nothing but a comment\n\n")), "e:1: no step");
 }
+
+TEST(Script, ASendThatOnePacketCannotHoldWithItsCrIsWrong)
+{
+    EXPECT_TRUE(std::holds_alternative<Script>(ParseScript("s", "send ｱｲｳｴｵ67890123456789\n")));
+    EXPECT_EQ(std::get<std::string>(ParseScript("s", "expect x\nsend VERSION QUERY 012345\n")),
+              "s:2: 'VERSION QUERY 012345' is 20 characters; one packet holds 19 and its CR");
+}

@@ -14,7 +14,7 @@
 #include "devicelink/LibraryRouter.h"
 #include "devicelink/MessageSink.h"
 #include "devicelink/SystemBackends.h"
-#include "runner/ScriptRun.h"
+#include "session/ScriptRun.h"
 #include "session/SessionFiles.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "runner/Duration.h"
+#include "session/Duration.h"
 
 // What pellmark-run's command line asks for.
 struct RunOptions {

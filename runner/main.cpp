@@ -13,11 +13,11 @@
 #include "devicelink/DeviceListing.h"
 #include "devicelink/MessageSink.h"
 #include "runner/Interrupt.h"
-#include "runner/JUnitFile.h"
+#include "session/JUnitFile.h"
 #include "runner/RunOptions.h"
-#include "runner/ScriptRun.h"
+#include "session/ScriptRun.h"
 #include "runner/StandardStreams.h"
-#include "runner/Tap.h"
+#include "session/Tap.h"
 #include "session/DeviceSession.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "devicelink/DeviceLink.h"
 #include "devicelink/LibraryRouter.h"
 #include "devicelink/SystemBackends.h"
-#include "runner/ScriptRun.h"
+#include "session/ScriptRun.h"
 #include "session/SessionFiles.h"
 #include "tests/support/FakeLibrary.h"
 #include "tests/usb/UsbEmulator.h"

@@ -3,7 +3,7 @@
 #include "devicelink/DeviceLink.h"
 #include "devicelink/LibraryRouter.h"
 #include "devicelink/backends/DemoDevice.h"
-#include "runner/ScriptRun.h"
+#include "session/ScriptRun.h"
 #include "session/SessionFiles.h"
 #include "tests/support/FakeLibrary.h"
 

@@ -1,4 +1,4 @@
-#include "runner/Duration.h"
+#include "session/Duration.h"
 
 #include <charconv>
 

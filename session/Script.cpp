@@ -1,4 +1,4 @@
-#include "runner/Script.h"
+#include "session/Script.h"
 
 #include <utility>
 

@@ -1,11 +1,11 @@
-#include "runner/JUnitFile.h"
+#include "session/JUnitFile.h"
 
 #include <cstdio>
 #include <fstream>
 #include <pugixml.hpp>
 
 #include "common/TextEscape.h"
-#include "runner/ReportText.h"
+#include "session/ReportText.h"
 
 namespace {
 

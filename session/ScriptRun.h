@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "runner/Duration.h"
-#include "runner/LastLines.h"
-#include "runner/Script.h"
+#include "session/Duration.h"
+#include "session/LastLines.h"
+#include "session/Script.h"
 #include "session/LineAssembly.h"
 
 class DeviceLink;

@@ -6,8 +6,8 @@
 #include <variant>
 #include <vector>
 
-#include "runner/Duration.h"
-#include "runner/Pattern.h"
+#include "session/Duration.h"
+#include "session/Pattern.h"
 
 // How long a reopen step waits for the device to leave and return, unless it says.
 constexpr Milliseconds REOPEN_WAIT{8000};

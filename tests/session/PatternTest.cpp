@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "runner/Pattern.h"
+#include "session/Pattern.h"
 
 TEST(Pattern, OrdinaryPatternsNeverReachTheLimitsOnTheLongestLines)
 {

@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 
-#include "runner/ScriptRun.h"
-#include "runner/Tap.h"
+#include "session/ScriptRun.h"
+#include "session/Tap.h"
 
 TEST(Tap, KeepsAllButWhatTapEscapesOrATerminalWouldObey)
 {

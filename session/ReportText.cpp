@@ -1,4 +1,4 @@
-#include "runner/ReportText.h"
+#include "session/ReportText.h"
 
 #include "common/TextEscape.h"
 

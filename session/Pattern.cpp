@@ -1,4 +1,4 @@
-#include "runner/Pattern.h"
+#include "session/Pattern.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
-#include "runner/JUnitFile.h"
+#include "session/JUnitFile.h"
 
 TEST(JUnitFile, NamesAsWrittenTestsNotRunAsErrorsAndTheFileWholeOrNotAtAll)
 {

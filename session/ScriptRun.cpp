@@ -1,4 +1,4 @@
-#include "runner/ScriptRun.h"
+#include "session/ScriptRun.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "runner/Script.h"
+#include "session/Script.h"
 
 TEST(Script, BlanksAfterAStepAreNoPartOfItAndAScriptWithoutStepsIsWrong)
 {

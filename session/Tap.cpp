@@ -1,11 +1,11 @@
-#include "runner/Tap.h"
+#include "session/Tap.h"
 
 #include <cerrno>
 #include <cstring>
 
 #include "common/TextEscape.h"
-#include "runner/ReportText.h"
-#include "runner/ScriptRun.h"
+#include "session/ReportText.h"
+#include "session/ScriptRun.h"
 
 namespace {
 

@@ -59,6 +59,9 @@ public:
     // earlier lines left in the transmit buffer. True only when the packet was
     // written; while the pipes are closed nothing is sent and nothing shown.
     bool SendLine(std::u16string_view line);
+    // Sends the bytes (at most 20) as one 20-byte packet, zeros after them:
+    // keys without a line end. True only when the packet was written.
+    bool SendPacketOf(std::string_view bytes);
     // Writes the first `length` bytes of `buffer`; 1 when written, else 0
     // after the failure has been reported.
     std::int32_t SendPacket(const std::uint8_t* buffer, std::int32_t length, std::int32_t timeoutMs);

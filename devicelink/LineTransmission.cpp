@@ -1,5 +1,6 @@
 // The device link sends a line as one packet.
 #include <algorithm>
+#include <array>
 
 #include "devicelink/DeviceLink.h"
 #include "devicelink/MessageSink.h"
@@ -29,6 +30,18 @@ bool DeviceLink::SendLine(std::u16string_view line)
         return false;
     }
     return true;
+}
+
+bool DeviceLink::SendPacketOf(std::string_view bytes)
+{
+    // Nothing of earlier lines rides along: without a CR, the device would take it as typed.
+    std::array<std::uint8_t, PACKET_SIZE> packet{};
+    std::copy_n(bytes.begin(), std::min(bytes.size(), packet.size()), packet.begin());
+    if (SendPacket(packet.data(), PACKET_SIZE, WRITE_TIMEOUT_MS) == 1)
+        return true;
+    if (!departed_)
+        messages_.ShowMessage("Failed to send data");
+    return false;
 }
 
 std::int32_t DeviceLink::SendPacket(const std::uint8_t* buffer, std::int32_t length, std::int32_t timeoutMs)

@@ -5,7 +5,8 @@
 
 const char* const RUN_USAGE =
     "Usage: pellmark-run [--device ID] [--timeout 500ms] [--junit FILE] [--log FILE] [--trace FILE]\n"
-    "                    [--wait-device 10s] [--fail-fast] SCRIPT...\n"
+    "                    [--wait-device 10s] [--fail-fast] [--only TAG] [--skip TAG]\n"
+    "                    [--set NAME=VALUE] SCRIPT...\n"
     "       pellmark-run --list\n"
     "Runs send/expect scripts against a USB device (or the demo device) and prints TAP.\n"
     "SCRIPT may be - for standard input; after --, every argument is a script.\n\n"
@@ -16,6 +17,9 @@ const char* const RUN_USAGE =
     "  --trace FILE    append every USB library call to FILE, with the bytes of each packet\n"
     "  --wait-device D wait up to D for the device to appear before the first step\n"
     "  --fail-fast     stop after the first test that fails\n"
+    "  --only TAG      run only the tests tagged @TAG (again for more tags); the others are skipped\n"
+    "  --skip TAG      skip the tests tagged @TAG (again for more tags)\n"
+    "  --set N=V       give the scripts' ${N} the value V (again for more values)\n"
     "  --list          print the devices it could talk to, and whether each can be opened\n"
     "  -h, --help      print this and exit\n"
     "  -v, --version   print the version and exit\n\n"
@@ -40,6 +44,12 @@ std::map<std::string, Taker> ValuedOptions(RunOptions& options)
             return std::nullopt;
         });
     };
+    auto tag = [](std::vector<std::string>& to) {
+        return Taker([&to](const std::string& value) -> std::optional<std::string> {
+            to.push_back(value.substr(value[0] == '@'));
+            return std::nullopt;
+        });
+    };
     return {
         {"--device", text(options.device)},
         {"--timeout",
@@ -56,6 +66,16 @@ std::map<std::string, Taker> ValuedOptions(RunOptions& options)
         {"--junit", text(options.junit)},
         {"--log", text(options.log)},
         {"--trace", text(options.trace)},
+        {"--only", tag(options.only)},
+        {"--skip", tag(options.skip)},
+        {"--set",
+         [&options](const std::string& value) -> std::optional<std::string> {
+             const std::size_t equals = value.find('=');
+             if (equals == 0 || equals == std::string::npos || value.find_first_of("${} ") < equals)
+                 return "--set takes NAME=VALUE, not '" + value + "'";
+             options.values.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+             return std::nullopt;
+         }},
     };
 }
 

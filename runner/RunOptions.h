@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "session/Duration.h"
@@ -15,6 +16,8 @@ struct RunOptions {
     std::string trace;
     std::optional<Milliseconds> waitDevice; // for the device to appear before the first step
     bool failFast = false;
+    std::vector<std::string> only, skip;                     // tags, without their @
+    std::vector<std::pair<std::string, std::string>> values; // --set NAME=VALUE
     bool list = false;
     bool help = false;
     bool version = false;

@@ -1,5 +1,6 @@
 // pellmark-run: send/expect scripts against a device, without a window.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -13,12 +14,12 @@
 #include "devicelink/DeviceListing.h"
 #include "devicelink/MessageSink.h"
 #include "runner/Interrupt.h"
-#include "session/JUnitFile.h"
 #include "runner/RunOptions.h"
-#include "session/ScriptRun.h"
 #include "runner/StandardStreams.h"
-#include "session/Tap.h"
 #include "session/DeviceSession.h"
+#include "session/JUnitFile.h"
+#include "session/ScriptRun.h"
+#include "session/Tap.h"
 
 namespace {
 
@@ -240,8 +241,16 @@ int main(int argc, char* argv[])
         return reports.NotRun(why, 3);
     }
     ScriptRun run(link, session.files, interrupted);
-    run.timeout = input.options.timeout;
-    run.failFast = input.options.failFast;
+    run.settings.timeout = input.options.timeout;
+    run.settings.failFast = input.options.failFast;
+    run.settings.only = input.options.only;
+    run.settings.skip = input.options.skip;
+    run.settings.values = ScriptValues([](const std::string& name) -> std::optional<std::string> {
+        const char* value = std::getenv(name.c_str());
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    });
+    for (const auto& [name, value] : input.options.values)
+        run.settings.values.Set(name, FromUtf8(value).value_or(u""));
     run.reported = [&reports](const TestReport& report) { reports.Add(report); };
     const RunEnd end = run.Run(input.scripts);
     link.ClosePipes("at exit");

@@ -43,22 +43,48 @@ void AddCase(pugi::xml_node suite, const TestReport& report)
     testCase.append_attribute("name") = Safe(report.name).c_str();
     testCase.append_attribute("classname") = Safe(report.script).c_str();
     testCase.append_attribute("time") = Seconds(report.seconds).c_str();
-    if (report.passed)
-        return;
-    pugi::xml_node failure = testCase.append_child(report.ran ? "failure" : "error");
-    const std::string message =
-        !report.reason.empty() ? report.reason : "failed at line " + std::to_string(report.line);
-    failure.append_attribute("message") = Safe(message).c_str();
-    if (!report.ran)
-        return;
-    std::string detail = "step: " + Safe(report.step) + "\nline: " + std::to_string(report.line) + "\n";
-    if (!report.expected.empty())
-        detail += "expected: " + Safe(report.expected) + "\n";
-    if (!report.matched.empty())
-        detail += "matched: " + Safe(report.matched) + "\n";
-    detail += Joined(report.got, "got: ");
-    failure.text() = detail.c_str();
-    testCase.append_child("system-out").text() = Joined(report.transcript, "").c_str();
+    if (!report.captured.empty() || report.attempts > 1) {
+        pugi::xml_node properties = testCase.append_child("properties");
+        auto add = [&properties](const std::string& name, const std::string& value) {
+            pugi::xml_node property = properties.append_child("property");
+            property.append_attribute("name") = Safe(name).c_str();
+            property.append_attribute("value") = Safe(value).c_str();
+        };
+        for (const auto& [name, value] : report.captured)
+            add(name, Utf8(value));
+        if (report.attempts > 1)
+            add("attempts", std::to_string(report.attempts));
+    }
+    if (report.skipped)
+        testCase.append_child("skipped").append_attribute("message") = Safe(report.reason).c_str();
+    std::string errors;
+    for (const std::string& attempt : report.failedAttempts)
+        errors += "attempt failed: " + Safe(attempt) + "\n";
+    if (!report.teardown.empty()) {
+        errors += "teardown failed: " + Safe(report.teardown) + "\n";
+        if (report.passed) // the test itself passed: its teardown is an error of its own
+            testCase.append_child("error").append_attribute("message") =
+                ("teardown failed: " + Safe(report.teardown)).c_str();
+    }
+    if (!report.passed) {
+        pugi::xml_node failure = testCase.append_child(report.ran ? "failure" : "error");
+        const std::string message =
+            !report.reason.empty() ? report.reason : "failed at line " + std::to_string(report.line);
+        failure.append_attribute("message") = Safe(message).c_str();
+        if (!report.ran)
+            return;
+        std::string detail = "step: " + Safe(report.step) + "\nline: " + std::to_string(report.line) + "\n";
+        if (!report.expected.empty())
+            detail += "expected: " + Safe(report.expected) + "\n";
+        if (!report.matched.empty())
+            detail += "matched: " + Safe(report.matched) + "\n";
+        detail += Joined(report.got, "got: ");
+        failure.text() = detail.c_str();
+    }
+    if (!report.passed || !errors.empty())
+        testCase.append_child("system-out").text() = Joined(report.transcript, "").c_str();
+    if (!errors.empty())
+        testCase.append_child("system-err").text() = errors.c_str();
 }
 
 void Fill(pugi::xml_document& document, const std::vector<TestReport>& reports)
@@ -66,18 +92,21 @@ void Fill(pugi::xml_document& document, const std::vector<TestReport>& reports)
     pugi::xml_node suites = document.append_child("testsuites");
     suites.append_attribute("name") = "pellmark-run";
     pugi::xml_node suite;
-    int tests = 0, failures = 0, errors = 0;
+    int tests = 0, failures = 0, errors = 0, skipped = 0;
     double seconds = 0;
     for (const TestReport& report : reports) {
         const std::string script = Safe(report.script);
         if (!suite || suite.attribute("name").value() != script) {
             suite = suites.append_child("testsuite");
             suite.append_attribute("name") = script.c_str();
-            for (const char* count : {"tests", "failures", "errors"})
+            for (const char* count : {"tests", "failures", "errors", "skipped"})
                 suite.append_attribute(count) = 0;
             suite.append_attribute("time") = "0.000";
         }
-        const char* counted = report.passed ? nullptr : report.ran ? "failures" : "errors";
+        const char* counted = !report.passed             ? (report.ran ? "failures" : "errors")
+                              : report.skipped           ? "skipped"
+                              : !report.teardown.empty() ? "errors"
+                                                         : nullptr;
         suite.attribute("tests") = suite.attribute("tests").as_int() + 1;
         if (counted)
             suite.attribute(counted) = suite.attribute(counted).as_int() + 1;
@@ -85,12 +114,14 @@ void Fill(pugi::xml_document& document, const std::vector<TestReport>& reports)
         AddCase(suite, report);
         ++tests;
         failures += !report.passed && report.ran;
-        errors += !report.ran;
+        errors += !report.ran || (report.passed && !report.teardown.empty());
+        skipped += report.skipped;
         seconds += report.seconds;
     }
     suites.append_attribute("tests") = tests;
     suites.append_attribute("failures") = failures;
     suites.append_attribute("errors") = errors;
+    suites.append_attribute("skipped") = skipped;
     suites.append_attribute("time") = Seconds(seconds).c_str();
 }
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "session/ScriptRun.h"
+#include "session/TestReport.h"
 
 // A JUnit XML file, as CI servers read it: a test suite per script, a test
 // case per test with its time, for a failure its reason and the test's last

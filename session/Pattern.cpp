@@ -51,12 +51,38 @@ std::variant<std::shared_ptr<const Pattern>, std::string> Pattern::Compile(std::
     return std::shared_ptr<const Pattern>(new Pattern(std::move(compiled)));
 }
 
-Pattern::Found Pattern::Search(std::u16string_view line) const
+Pattern::Found Pattern::Search(std::u16string_view line, Captures* captured) const
 {
     const int result = pcre2_match(compiled_->code, reinterpret_cast<PCRE2_SPTR>(line.data()), line.size(), 0,
                                    0, compiled_->match, compiled_->context);
-    if (result >= 0)
+    if (result >= 0) {
+        if (captured)
+            Capture(line, *captured);
         return Found::Yes;
+    }
     // Invalid UTF-16 is no error: it is skipped. What is left is a limit or memory.
     return result == PCRE2_ERROR_NOMATCH ? Found::No : Found::TooMuchWork;
+}
+
+void Pattern::Capture(std::u16string_view line, Captures& captured) const
+{
+    std::uint32_t count = 0, entrySize = 0;
+    PCRE2_SPTR table = nullptr;
+    pcre2_pattern_info(compiled_->code, PCRE2_INFO_NAMECOUNT, &count);
+    pcre2_pattern_info(compiled_->code, PCRE2_INFO_NAMEENTRYSIZE, &entrySize);
+    pcre2_pattern_info(compiled_->code, PCRE2_INFO_NAMETABLE, &table);
+    const PCRE2_SIZE* offsets = pcre2_get_ovector_pointer(compiled_->match);
+    const std::uint32_t groups = pcre2_get_ovector_count(compiled_->match);
+    // Each entry: the group's number, then its name, ended by a zero.
+    for (std::uint32_t i = 0; i < count; ++i, table += entrySize) {
+        const std::uint32_t group = table[0];
+        if (group >= groups || offsets[2 * group] == PCRE2_UNSET)
+            continue;
+        std::string name;
+        for (PCRE2_SPTR c = table + 1; *c; ++c)
+            name += static_cast<char>(*c); // names are ASCII letters, digits and _
+        captured.emplace_back(
+            std::move(name),
+            std::u16string(line.substr(offsets[2 * group], offsets[2 * group + 1] - offsets[2 * group])));
+    }
 }

@@ -5,7 +5,7 @@
 
 #include "common/TextEscape.h"
 #include "session/ReportText.h"
-#include "session/ScriptRun.h"
+#include "session/TestReport.h"
 
 namespace {
 
@@ -61,29 +61,42 @@ Tap::Tap(std::FILE* out, int plan) : out_(out)
 void Tap::Write(const TestReport& report)
 {
     std::string text = std::string(report.passed ? "ok " : "not ok ") + std::to_string(++number_) + " - " +
-                       Described(report.name) + "\n";
+                       Described(report.name) +
+                       (report.skipped ? " # SKIP " + Described(report.reason) : "") + "\n";
+    std::string block;
     if (!report.passed) {
-        text += "  ---\n  script: " + Quoted(report.script) + "\n";
+        block += "  script: " + Quoted(report.script) + "\n";
         if (!report.reason.empty())
-            text += "  reason: " + Quoted(report.reason) + "\n";
+            block += "  reason: " + Quoted(report.reason) + "\n";
         if (!report.step.empty())
-            text += "  step: " + Quoted(report.step) + "\n  line: " + std::to_string(report.line) + "\n";
+            block += "  step: " + Quoted(report.step) + "\n  line: " + std::to_string(report.line) + "\n";
         if (!report.expected.empty())
-            text += "  expected: " + Quoted(report.expected) + "\n";
+            block += "  expected: " + Quoted(report.expected) + "\n";
         if (!report.matched.empty())
-            text += "  matched: " + Quoted(report.matched) + "\n";
+            block += "  matched: " + Quoted(report.matched) + "\n";
         if (report.got.Earlier() > 0)
-            text += "  earlier: " + std::to_string(report.got.Earlier()) + " lines\n";
+            block += "  earlier: " + std::to_string(report.got.Earlier()) + " lines\n";
         if (!report.got.Empty()) {
-            text += "  got:\n";
+            block += "  got:\n";
             for (const std::u16string& line : report.got.Lines())
-                text += "    - " + Quoted(line, true) + "\n";
+                block += "    - " + Quoted(line, true) + "\n";
         }
         if (report.waited.count() > 0)
-            text += "  waited: " + DurationText(report.waited) + "\n";
-        text += "  ...\n";
+            block += "  waited: " + DurationText(report.waited) + "\n";
     }
-    Put(text);
+    if (!report.captured.empty()) {
+        block += "  captured:\n";
+        for (const auto& [name, value] : report.captured)
+            block += "    " + Quoted(name) + ": " + Quoted(value) + "\n";
+    }
+    if (!report.teardown.empty())
+        block += "  teardown: " + Quoted(report.teardown) + "\n";
+    if (report.attempts > 1) {
+        block += "  attempts: " + std::to_string(report.attempts) + "\n  failed attempts:\n";
+        for (const std::string& attempt : report.failedAttempts)
+            block += "    - " + Quoted(attempt, true) + "\n";
+    }
+    Put(block.empty() ? text : text + "  ---\n" + block + "  ...\n");
 }
 
 void Tap::Put(const std::string& text)

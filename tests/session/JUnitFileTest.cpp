@@ -2,6 +2,7 @@
 #include <pugixml.hpp>
 
 #include "session/JUnitFile.h"
+#include "session/ScriptInterpreter.h"
 
 TEST(JUnitFile, NamesAsWrittenTestsNotRunAsErrorsAndTheFileWholeOrNotAtAll)
 {
@@ -9,8 +10,9 @@ TEST(JUnitFile, NamesAsWrittenTestsNotRunAsErrorsAndTheFileWholeOrNotAtAll)
     std::filesystem::path partial = path;
     std::filesystem::remove_all(partial += ".partial");
     JUnitFile file(path);
-    file.Add(NotRun(Script{"dir\\x/q.script", {}, {}},
-                    TestCase{"answers \"OK\" to C:\\fw \xEF\xBF\xBF", 1, {}}, "the device is not connected"));
+    file.Add(NotRun(Script{.name = "dir\\x/q.script"},
+                    TestCase{.name = "answers \"OK\" to C:\\fw \xEF\xBF\xBF", .line = 1},
+                    "the device is not connected"));
     TestReport failed; // its device line holds a CSI, which no report passes on to a terminal
     failed.passed = false;
     failed.reason = "on line \"\xC2\x9B"

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 
-#include "session/ScriptRun.h"
+#include "session/TestReport.h"
 #include "session/Tap.h"
 
 TEST(Tap, KeepsAllButWhatTapEscapesOrATerminalWouldObey)

@@ -3,6 +3,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
+
 namespace {
 
 // Measured: ordinary patterns need fewer than 10,000 on lines of up to the
@@ -73,16 +75,19 @@ void Pattern::Capture(std::u16string_view line, Captures& captured) const
     pcre2_pattern_info(compiled_->code, PCRE2_INFO_NAMETABLE, &table);
     const PCRE2_SIZE* offsets = pcre2_get_ovector_pointer(compiled_->match);
     const std::uint32_t groups = pcre2_get_ovector_count(compiled_->match);
-    // Each entry: the group's number, then its name, ended by a zero.
-    for (std::uint32_t i = 0; i < count; ++i, table += entrySize) {
-        const std::uint32_t group = table[0];
+    // Each entry: the group's number, then its name, ended by a zero; sorted by name.
+    std::vector<std::pair<std::uint32_t, PCRE2_SPTR>> named;
+    for (std::uint32_t i = 0; i < count; ++i, table += entrySize)
+        named.emplace_back(table[0], table + 1);
+    std::sort(named.begin(), named.end()); // as the pattern has them
+    for (const auto& [group, name] : named) {
         if (group >= groups || offsets[2 * group] == PCRE2_UNSET)
             continue;
-        std::string name;
-        for (PCRE2_SPTR c = table + 1; *c; ++c)
-            name += static_cast<char>(*c); // names are ASCII letters, digits and _
+        std::string text;
+        for (PCRE2_SPTR c = name; *c; ++c)
+            text += static_cast<char>(*c); // names are ASCII letters, digits and _
         captured.emplace_back(
-            std::move(name),
+            std::move(text),
             std::u16string(line.substr(offsets[2 * group], offsets[2 * group + 1] - offsets[2 * group])));
     }
 }

@@ -261,6 +261,7 @@ void ScriptInterpreter::NextPart()
         teardownOfScript_ = false;
         Begin(Phase::Teardown, &CurrentTest().teardown, &teardown_);
     } else if (!teardownOfScript_) {
+        FoldTeardown();
         teardownOfScript_ = true;
         Begin(Phase::Teardown, &script.teardown, &teardown_);
     } else {
@@ -274,10 +275,7 @@ void ScriptInterpreter::NextPart()
 
 ScriptInterpreter::Request ScriptInterpreter::EndTest(Clock::time_point now)
 {
-    for (const std::string& line : teardown_.transcript.Lines())
-        report_.transcript.Add(line);
-    if (!teardown_.passed)
-        report_.teardown = FailureSummary(teardown_);
+    FoldTeardown();
     const TestCase& test = CurrentTest();
     if (!report_.passed && attempt_ <= test.retries && end_ == RunEnd::Completed) {
         failedAttempts_.push_back(FailureSummary(report_));
@@ -292,6 +290,15 @@ ScriptInterpreter::Request ScriptInterpreter::EndTest(Clock::time_point now)
     ++test_;
     phase_ = Phase::TestStart;
     return {};
+}
+
+void ScriptInterpreter::FoldTeardown()
+{
+    for (const std::string& line : teardown_.transcript.Lines())
+        report_.transcript.Add(line);
+    if (!teardown_.passed)
+        report_.teardown += (report_.teardown.empty() ? "" : "; ") + FailureSummary(teardown_);
+    teardown_ = TestReport();
 }
 
 void ScriptInterpreter::Report(TestReport report, Clock::time_point now)

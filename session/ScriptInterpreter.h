@@ -102,6 +102,9 @@ private:
     // Moves the current steps on; Continue or Done once they are over.
     Request MoveSteps(Clock::time_point now);
     void NextPart();
+    // The teardown's transcript and failure, into the test's report: each
+    // part of it runs whatever became of the one before.
+    void FoldTeardown();
     Outcome Step(const ::Step& step, Clock::time_point now, Request& request);
     void BeginStep(const ::Step& step, Clock::time_point now);
     Outcome Send(const ::Step& step, Request& request);

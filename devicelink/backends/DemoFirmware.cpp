@@ -65,6 +65,8 @@ void DemoFirmware::Run(const std::string& command)
         Answer("STOP        ends COUNT");
         Answer("KANA        answers in Japanese");
         Answer("RESET       answers OK, then leaves the bus and comes back a second later");
+        Answer("VERSION     the firmware's version");
+        Answer("PROMPT      a prompt without a line end");
     } else if (word == "ECHO") {
         // Everything after "ECHO" and one space, further spaces kept.
         std::size_t at = command.find_first_not_of(' ') + word.size();
@@ -89,6 +91,10 @@ void DemoFirmware::Run(const std::string& command)
     } else if (upper == "STOP") {
         streamNext_ = streamEnd_ = 0;
         Answer("OK");
+    } else if (upper == "VERSION") {
+        Answer("Pellmark demo firmware 1.4.2");
+    } else if (upper == "PROMPT") {
+        Queue(Packet{'d', 'e', 'm', 'o', '>', ' '});
     } else if (word == "KANA") {
         Answer("\xC3\xDE\xD3 \xC3\xDE\xCA\xDE\xB2\xBD"); // ﾃﾞﾓ ﾃﾞﾊﾞｲｽ
         // こんにちは、世界。送受信テスト

@@ -14,7 +14,8 @@ std::string TrimmedSpaces(const std::string& text);
 //
 // Commands (any case): HELP, ECHO text, LED ON, LED OFF, COUNT n (streams n
 // numbered lines), STOP (ends a stream), KANA (Japanese text), RESET (answers
-// OK, then the device leaves the bus and comes back, as after a reset).
+// OK, then the device leaves the bus and comes back, as after a reset),
+// VERSION, PROMPT ("demo> " without a line end).
 class DemoFirmware {
 public:
     using Packet = std::vector<std::uint8_t>;

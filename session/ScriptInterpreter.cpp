@@ -221,8 +221,6 @@ ScriptInterpreter::Request ScriptInterpreter::MoveSteps(Clock::time_point now)
     if (!stepBegun_) {
         stepBegun_ = true;
         BeginStep(step, now);
-        if (stepping)
-            stepping(step);
     }
     Request request;
     Outcome outcome = Outcome::Waiting;

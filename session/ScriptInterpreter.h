@@ -76,10 +76,8 @@ public:
 
     RunEnd Ended() const { return end_; }
     bool AnyFailed() const { return anyFailed_; }
-    bool Finished() const { return phase_ == Phase::Done; }
 
     std::function<void(const TestReport&)> reported;
-    std::function<void(const Step&)> stepping; // a step begins
 
 private:
     enum class Phase { ScriptStart, SetUp, TestStart, Steps, Teardown, TestEnd, Done };

@@ -56,6 +56,9 @@ void AddOwnOptions(QCommandLineParser& parser)
         {{"reopen"}, "Reopen the device when it returns after leaving (a reset or a new firmware)."},
         {{"times"}, "Show the time each line came, beside it."},
         {{"echo"}, "Show each line sent among the received lines, marked as sent."},
+        {{"script"}, "Run the script in FILE once the window is shown (after --open's Open).", "FILE"},
+        {{"tap"}, "Write the script's results to FILE as TAP once it has run.", "FILE"},
+        {{"junit"}, "Write the script's results to FILE as JUnit XML once it has run.", "FILE"},
     };
     for (const OwnOption& own : OWN_OPTIONS)
         parser.addOption(QCommandLineOption(own.names, QString::fromUtf8(own.description),
@@ -83,7 +86,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                        "Target USB box and press Open to try it without hardware.\n\n"
                        "In the send box, Up and Down recall the lines sent in this run, and Ctrl+F "
                        "finds text among the received lines. The receive area's menu shows each "
-                       "line's time and the lines sent, and starts and stops a log."));
+                       "line's time and the lines sent, starts and stops a log, and runs a script."));
     // Qt's own -platform and the like are single-dash words.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     AddOwnOptions(parser);
@@ -115,6 +118,9 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                       PathOfArgument(value("trace")),
                       set("reopen"),
                       set("times"),
-                      set("echo")};
+                      set("echo"),
+                      PathOfArgument(value("script")),
+                      PathOfArgument(value("tap")),
+                      PathOfArgument(value("junit"))};
     return result;
 }

@@ -22,6 +22,11 @@ int Main(const SessionOptions& options)
     QTimer::singleShot(0, &program.devices, [&program] { program.StartDeviceList(); });
     if (options.open)
         program.window.PressOpenSoon();
+    program.script.tapPath = options.tap;
+    program.script.junitPath = options.junit;
+    if (!options.script.empty())
+        QTimer::singleShot(0, &program.script,
+                           [&program, &options] { program.script.Start(options.script); });
     program.loop.Run();
     return 0;
 }

@@ -28,8 +28,18 @@ DeviceFollower::DeviceFollower(FrmCom3& window, DeviceLink& link, LibraryRouter&
     connect(&check_, &QTimer::timeout, this, &DeviceFollower::Look);
 }
 
-void DeviceFollower::Switch(bool on)
+void DeviceFollower::Hold(bool held)
 {
+    held_ = held;
+    Switch();
+}
+
+void DeviceFollower::Switch()
+{
+    const bool on = Toggle.isChecked() || held_;
+    if (on == following_)
+        return;
+    following_ = on;
     link_.Departed = on ? std::function<void()>([this] { Left(); }) : nullptr;
     window_.WaitsForAbsentDevice = on ? std::function<bool()>([this] { return WaitForAbsent(); }) : nullptr;
     if (!on && away_) {
@@ -44,12 +54,14 @@ void DeviceFollower::Left()
     link_.ClosePipes();
     // A line it had begun will never end: it is kept as a line of its own,
     // marked as cut by the departure so that it is never taken for a whole one.
-    if (!lines_.PendingLine.empty()) {
-        aids_.Mark("cut", QString::fromStdU16String(lines_.PendingLine));
+    const QString cut = QString::fromStdU16String(lines_.PendingLine);
+    if (!cut.isEmpty()) {
+        aids_.Mark("cut", cut);
         lines_.Discard();
     }
     returning_ = true;
     Wait("left", QStringLiteral("%1 left at %2; waiting for it to return"));
+    emit DeviceLeft(cut);
 }
 
 bool DeviceFollower::WaitForAbsent()
@@ -95,6 +107,7 @@ void DeviceFollower::Look()
                                    : QStringLiteral("it arrived at %1 and is open"))
                            .arg(TimeNow()));
     window_.SetStatus(QStringLiteral("Prepared"));
+    emit DeviceBack();
 }
 
 void DeviceFollower::Closed()

@@ -29,10 +29,20 @@ public:
 
     QAction Toggle{QStringLiteral("&Reopen when the device returns")};
 
+    // Follows the device while held, ticked or not: a script run that waits
+    // for it to leave and return.
+    void Hold(bool held);
+
+signals:
+    // It left, with the line it had begun; it is open again.
+    void DeviceLeft(const QString& cut);
+    void DeviceBack();
+
 private:
     // The loop's time of day, as the marks say it: 14:03:07.250.
     QString TimeNow() const;
-    void Switch(bool on);
+    // Follows or stops following, as ticked or held.
+    void Switch();
     void Left();
     // An Open that finds no such device waits for it instead; false when it is there.
     bool WaitForAbsent();
@@ -55,4 +65,6 @@ private:
     bool returning_ = false;     // it left, rather than was not there at Open
     QString statusBefore_;       // the status the window had before it left, shown again on Close
     bool failureMarked_ = false; // a failed attempt to open it again has been marked
+    bool held_ = false;
+    bool following_ = false;
 };

@@ -6,6 +6,7 @@
 #include "app/DeviceNews.h"
 #include "app/ReceiveLoop.h"
 #include "app/SessionAids.h"
+#include "app/WindowScript.h"
 #include "session/DeviceSession.h"
 #include "window/FrmCom3.h"
 #include "window/MessageBoxes.h"
@@ -13,7 +14,7 @@
 // Everything one run holds, put together as the program runs it: the USB
 // library (demo device and libusb) and its trace, the device link, the window,
 // the loop, the files the session writes and what follows a device that
-// leaves and returns, and the aids of the receive area's menu.
+// leaves and returns, the aids of the receive area's menu and its scripts.
 struct Program {
     explicit Program(const SessionOptions& options = {});
 
@@ -34,4 +35,5 @@ struct Program {
     DeviceList devices{window, library, news};
     SessionAids aids{window, link, files, loop.Clock};
     DeviceFollower follower{window, link, library, news, loop.Lines, aids, loop.Clock};
+    WindowScript script{window, link, loop, aids, follower};
 };

@@ -26,8 +26,11 @@ bool ReceiveLoop::RunCycle()
         return false; // a minimised window still counts as visible
     if (files_)
         files_->ReportProblems();
-    if (link_.State.InPipe == INVALID_PIPE)
+    if (link_.State.InPipe == INVALID_PIPE) {
+        if (CycleEnded)
+            CycleEnded(false, false);
         return true;
+    }
 
     Sleep(SLEEP_MS);
     std::u16string text = link_.ReceiveLine(READ_TIMEOUT_MS);
@@ -39,8 +42,12 @@ bool ReceiveLoop::RunCycle()
             if (files_)
                 files_->LogLine(line, now);
             window_.SetStatus(QStringLiteral("Received"));
+            if (LineReceived)
+                LineReceived(line);
         });
     }
+    if (CycleEnded)
+        CycleEnded(true, !text.empty());
     return window_.isVisible();
 }
 

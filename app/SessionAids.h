@@ -25,13 +25,14 @@ public:
 
     // Adds a marked line to the receive area and the log, with its time.
     void Mark(const char* kind, const QString& text);
+    // A line written: logged as sent, and shown among the lines with Show Sent Lines.
+    void Written(const QString& sent);
 
     QAction ShowTimes{QStringLiteral("Show &Times")};
     QAction ShowSent{QStringLiteral("Show Se&nt Lines")};
     QAction Log{QStringLiteral("Start Lo&g…")};
 
 private:
-    void Written(const QString& sent);
     void StartOrStopLog();
     // The item says Stop and names the file while a log runs.
     void ShowLogState();

@@ -1,9 +1,7 @@
 // pellmark-run: send/expect scripts against a device, without a window.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 
 #include "common/Arguments.h"
@@ -18,6 +16,7 @@
 #include "runner/StandardStreams.h"
 #include "session/DeviceSession.h"
 #include "session/JUnitFile.h"
+#include "session/ScriptFile.h"
 #include "session/ScriptRun.h"
 #include "session/Tap.h"
 
@@ -43,22 +42,13 @@ std::variant<std::vector<Script>, std::string> ReadScripts(const std::vector<std
 {
     std::vector<Script> scripts;
     for (const std::string& name : names) {
-        std::ifstream file;
-        if (name != "-")
-            file.open(PathOfArgument(name), std::ios::binary);
-        std::istream& in = name == "-" ? std::cin : file;
-        std::string text;
-        try { // a folder, or a read that fails, throws from the file's buffer
-            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        } catch (const std::ios_base::failure&) {
-            in.setstate(std::ios::badbit);
-        }
-        if (in.fail() || (name == "-" && std::ferror(stdin)))
+        auto read = name == "-" ? ReadScript(std::cin, "(standard input)")
+                                : ReadScriptFile(PathOfArgument(name), name);
+        if (name == "-" && std::ferror(stdin))
             return name + ": cannot be read";
-        auto parsed = ParseScript(name == "-" ? "(standard input)" : name, text);
-        if (auto* problem = std::get_if<std::string>(&parsed))
+        if (auto* problem = std::get_if<std::string>(&read))
             return *problem;
-        scripts.push_back(std::move(std::get<Script>(parsed)));
+        scripts.push_back(std::move(std::get<Script>(read)));
     }
     return scripts;
 }
@@ -159,7 +149,7 @@ std::variant<RunInput, int> ReadInput(int argc, char* argv[])
 class Reports {
 public:
     Reports(RunInput& input, SessionFiles& files, MessageSink& messages)
-        : input_(input), files_(files), messages_(messages), tap_(stdout, Plan(input.scripts))
+        : input_(input), files_(files), messages_(messages), tap_(stdout, TestCount(input.scripts))
     {
     }
 
@@ -197,14 +187,6 @@ public:
     }
 
 private:
-    static int Plan(const std::vector<Script>& scripts)
-    {
-        int plan = 0;
-        for (const Script& script : scripts)
-            plan += static_cast<int>(script.tests.size());
-        return plan;
-    }
-
     RunInput& input_;
     SessionFiles& files_;
     MessageSink& messages_;

@@ -221,6 +221,8 @@ ScriptInterpreter::Request ScriptInterpreter::MoveSteps(Clock::time_point now)
     if (!stepBegun_) {
         stepBegun_ = true;
         BeginStep(step, now);
+        if (stepBegun)
+            stepBegun(step);
     }
     Request request;
     Outcome outcome = Outcome::Waiting;

@@ -78,6 +78,8 @@ public:
     bool AnyFailed() const { return anyFailed_; }
 
     std::function<void(const TestReport&)> reported;
+    // Told as each step begins, for a driver that shows the run as it goes.
+    std::function<void(const ::Step&)> stepBegun;
 
 private:
     enum class Phase { ScriptStart, SetUp, TestStart, Steps, Teardown, TestEnd, Done };

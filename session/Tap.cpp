@@ -58,6 +58,11 @@ Tap::Tap(std::FILE* out, int plan) : out_(out)
     Put("TAP version 13\n1.." + std::to_string(plan) + "\n");
 }
 
+Tap::Tap(std::string& text, int plan) : text_(&text)
+{
+    Put("TAP version 13\n1.." + std::to_string(plan) + "\n");
+}
+
 void Tap::Write(const TestReport& report)
 {
     std::string text = std::string(report.passed ? "ok " : "not ok ") + std::to_string(++number_) + " - " +
@@ -101,6 +106,8 @@ void Tap::Write(const TestReport& report)
 
 void Tap::Put(const std::string& text)
 {
+    if (text_)
+        return void(*text_ += text);
     if (!problem_.empty()) // what follows a failed write would be no TAP
         return;
     if (std::fputs(text.c_str(), out_) < 0 || std::fflush(out_) != 0)

@@ -11,6 +11,8 @@ struct TestReport;
 class Tap {
 public:
     Tap(std::FILE* out, int plan);
+    // Into the text, for a file written once the run is over.
+    Tap(std::string& text, int plan);
     void Write(const TestReport& report);
     // Why a write to the stream failed (a full disk, a reader that went
     // away); empty while none has. Nothing is written after one.
@@ -19,7 +21,8 @@ public:
 private:
     void Put(const std::string& text);
 
-    std::FILE* out_;
+    std::FILE* out_ = nullptr;
+    std::string* text_ = nullptr;
     int number_ = 0;
     std::string problem_;
 };

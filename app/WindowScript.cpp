@@ -1,0 +1,279 @@
+#include "app/WindowScript.h"
+
+#include <QFileDialog>
+#include <cstdlib>
+#include <fstream>
+
+#include "app/ArgumentText.h"
+#include "app/DeviceFollower.h"
+#include "app/ReceiveLoop.h"
+#include "app/SessionAids.h"
+#include "common/TextEscape.h"
+#include "devicelink/DeviceLink.h"
+#include "session/JUnitFile.h"
+#include "session/ScriptFile.h"
+#include "window/FrmCom3.h"
+
+namespace {
+
+std::string FileName(const std::filesystem::path& path)
+{
+    const std::u8string name = path.u8string();
+    return {name.begin(), name.end()};
+}
+
+bool HasReopen(const std::vector<Step>& steps)
+{
+    return std::any_of(steps.begin(), steps.end(),
+                       [](const Step& step) { return step.kind == Step::Kind::Reopen; });
+}
+
+// Each device line of the scripts, as the steps that hold one.
+std::vector<const Step*> DeviceSteps(const std::vector<Script>& scripts)
+{
+    std::vector<const Step*> found;
+    for (const Script& script : scripts) {
+        std::vector<const std::vector<Step>*> parts{&script.setUp};
+        for (const TestCase& test : script.tests)
+            parts.push_back(&test.steps);
+        for (const std::vector<Step>* steps : parts)
+            for (const Step& step : *steps)
+                if (step.kind == Step::Kind::Device)
+                    found.push_back(&step);
+    }
+    return found;
+}
+
+} // namespace
+
+WindowScript::WindowScript(FrmCom3& window, DeviceLink& link, ReceiveLoop& loop, SessionAids& aids,
+                           DeviceFollower& follower)
+    : window_(window), link_(link), loop_(loop), aids_(aids), follower_(follower)
+{
+    window_.AddReceiveMenuAction(&Toggle);
+    connect(&Toggle, &QAction::triggered, this, [this] { Running() ? Stop() : Choose(); });
+    // The user's Close ends the run: nothing more can be said to the device.
+    connect(&window_, &FrmCom3::CloseClicked, this, [this] {
+        if (Running())
+            interpreter_->End(RunEnd::Interrupted);
+    });
+    connect(&follower_, &DeviceFollower::DeviceLeft, this, &WindowScript::Left);
+    connect(&follower_, &DeviceFollower::DeviceBack, this, [this] {
+        if (Running())
+            interpreter_->Returned();
+    });
+    wake_.setSingleShot(true);
+    loop_.LineReceived = [this](std::u16string_view line) {
+        if (Running())
+            interpreter_->Line(line);
+    };
+    loop_.CycleEnded = [this](bool read, bool text) { CycleEnded(read, text); };
+}
+
+WindowScript::~WindowScript()
+{
+    // A run still going when the window closes is reported as far as it got.
+    if (Running())
+        Stop();
+    loop_.LineReceived = nullptr;
+    loop_.CycleEnded = nullptr;
+}
+
+void WindowScript::Choose()
+{
+    // Without a loop of its own, so that lines keep arriving meanwhile.
+    auto* dialog = new QFileDialog(&window_, QStringLiteral("Run a script"), QString(),
+                                   QStringLiteral("Scripts (*.script *.txt);;All files (*)"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this](const QString& path) { Start(PathOfArgument(path)); });
+    dialog->open();
+}
+
+void WindowScript::Start(const std::filesystem::path& path)
+{
+    if (Running())
+        return;
+    const std::string name = FileName(path);
+    auto read = ReadScriptFile(path, name);
+    if (auto* problem = std::get_if<std::string>(&read))
+        return Mark("script", *problem + "; not run");
+    std::vector<Script> scripts;
+    scripts.push_back(std::move(std::get<Script>(read)));
+    Run(std::move(scripts), name);
+}
+
+void WindowScript::Run(std::vector<Script> scripts, const std::string& name)
+{
+    junit_.reset();
+    if (!junitPath.empty() && !(junit_ = std::make_unique<JUnitFile>(junitPath))->CanWrite())
+        return Mark("script", "the JUnit file " + FileName(junitPath) + " cannot be written; not run");
+    ScriptInterpreter::Settings settings;
+    settings.values = ScriptValues([](const std::string& variable) -> std::optional<std::string> {
+        const char* value = std::getenv(variable.c_str());
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    });
+    tapText_.clear();
+    tap_.emplace(tapText_, TestCount(scripts));
+    reportedCount_ = passed_ = skipped_ = 0;
+    interpreter_.emplace(scripts, std::move(settings));
+    interpreter_->reported = [this](const TestReport& report) { Reported(report); };
+    interpreter_->stepBegun = [this](const Step& step) { Mark("step", step.text); };
+    const int tests = TestCount(scripts);
+    Mark("script", name + ": " + std::to_string(tests) + (tests == 1 ? " test" : " tests"));
+    Toggle.setText(QStringLiteral("Stop &Script"));
+
+    // A script written for another device is not sent to this one.
+    const std::u16string open = window_.DeviceText().toStdU16String();
+    for (const Step* step : DeviceSteps(scripts))
+        if (QString::fromStdU16String(step->argument).compare(window_.DeviceText(), Qt::CaseInsensitive) !=
+            0) {
+            Mark("script", "it is for the device " + Utf8(step->argument) + ", not " + Utf8(open));
+            interpreter_->End(RunEnd::Interrupted);
+            break;
+        }
+    if (!link_.State.PipesOpen) {
+        Mark("script", "the device is not open: press Open first");
+        interpreter_->End(RunEnd::Interrupted);
+    }
+    bool reopens = false;
+    for (const Script& script : scripts) {
+        reopens = reopens || HasReopen(script.setUp) || HasReopen(script.teardown);
+        for (const TestCase& test : script.tests)
+            reopens = reopens || HasReopen(test.steps) || HasReopen(test.teardown);
+    }
+    follower_.Hold(reopens);
+    if (interpreter_->Ended() != RunEnd::Completed)
+        Stop();
+}
+
+void WindowScript::Stop()
+{
+    if (!Running())
+        return;
+    interpreter_->End(RunEnd::Interrupted);
+    interpreter_->ReadNothing(); // a drain under way ends too
+    // With the run ended no move waits: each fails its step or reports a test not run.
+    for (int moves = 0; Running() && moves < 1'000'000; ++moves)
+        Move();
+}
+
+void WindowScript::CycleEnded(bool read, bool text)
+{
+    if (!Running())
+        return;
+    if (read && text) {
+        interpreter_->Pending(loop_.Lines.PendingLine);
+    } else if (read) {
+        // Not followed, a device that left leaves its pipes open and every read failing.
+        if (link_.LastReadError == ErrorCode::DeviceNotConnected && link_.State.PipesOpen &&
+            !interpreter_->Draining())
+            interpreter_->End(RunEnd::DeviceGone);
+        interpreter_->ReadNothing();
+    }
+    for (int moves = 0; moves < MOVES_PER_CYCLE && Running() && Move(); ++moves) {
+    }
+}
+
+bool WindowScript::Move()
+{
+    const ScriptInterpreter::Request request = interpreter_->Next(Clock::now());
+    using Kind = ScriptInterpreter::Request::Kind;
+    switch (request.kind) {
+    case Kind::Continue:
+        return true;
+    case Kind::Read:
+    case Kind::Return:
+        if (link_.State.InPipe == INVALID_PIPE) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(request.until - Clock::now());
+            wake_.start(static_cast<int>(std::max<long long>(left.count(), 0)));
+        }
+        break;
+    case Kind::Send:
+        Send(request);
+        break;
+    case Kind::Done:
+        Finish();
+        break;
+    }
+    // The rest of the cycle is the loop's: its read, the window's events.
+    return false;
+}
+
+void WindowScript::Send(const ScriptInterpreter::Request& request)
+{
+    const bool written = request.step->kind == Step::Kind::Send ? link_.SendLine(request.text)
+                                                                : link_.SendPacketOf(request.packet);
+    if (written)
+        aids_.Written(QString::fromStdU16String(request.text));
+    interpreter_->Sent(written, !link_.State.PipesOpen);
+}
+
+void WindowScript::Left(const QString& cut)
+{
+    if (!Running())
+        return;
+    if (!interpreter_->MayLeave() && !interpreter_->Draining())
+        return interpreter_->End(RunEnd::DeviceGone);
+    interpreter_->Left(cut.toStdU16String());
+}
+
+void WindowScript::Reported(const TestReport& report)
+{
+    tap_->Write(report);
+    if (junit_)
+        junit_->Add(report);
+    std::string text = std::to_string(++reportedCount_) + " - " + report.name;
+    if (report.skipped)
+        text += " # SKIP " + report.reason;
+    else if (!report.passed)
+        text += ": " + FailureSummary(report);
+    if (!report.teardown.empty())
+        text += "; its teardown failed: " + report.teardown;
+    if (report.attempts > 1)
+        text += " (attempt " + std::to_string(report.attempts) + ")";
+    std::string captured;
+    for (const auto& [value, capture] : report.captured)
+        captured += (captured.empty() ? "" : ", ") + value + "=" + Utf8(capture);
+    if (!captured.empty())
+        text += " (" + captured + ")";
+    passed_ += report.passed && !report.skipped;
+    skipped_ += report.skipped;
+    Mark(report.passed ? "ok" : "not ok", text);
+}
+
+void WindowScript::Finish()
+{
+    Mark("script", std::to_string(passed_) + " of " + std::to_string(reportedCount_) + " passed" +
+                       (skipped_ > 0 ? ", " + std::to_string(skipped_) + " skipped" : ""));
+    WriteReports();
+    interpreter_.reset();
+    tap_.reset();
+    junit_.reset();
+    wake_.stop();
+    follower_.Hold(false);
+    Toggle.setText(QStringLiteral("Run &Script…"));
+}
+
+void WindowScript::WriteReports()
+{
+    if (junit_ && !junit_->Write())
+        Mark("failed", "writing the JUnit file " + FileName(junitPath) + " failed");
+    if (tapPath.empty())
+        return;
+    std::error_code error;
+    const auto type = std::filesystem::status(tapPath, error).type();
+    // A FIFO would hold the window until something reads it.
+    const bool waits = type == std::filesystem::file_type::fifo || type == std::filesystem::file_type::socket;
+    std::ofstream file;
+    if (!waits)
+        file.open(tapPath, std::ios::binary | std::ios::trunc);
+    if (waits || !(file << tapText_) || !file.flush())
+        Mark("failed", "writing the TAP file " + FileName(tapPath) + " failed");
+}
+
+void WindowScript::Mark(const char* kind, const std::string& text)
+{
+    aids_.Mark(kind, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}

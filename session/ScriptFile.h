@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <istream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "session/Script.h"
+
+// The script a stream holds, shown in reports as `name`, or what is wrong:
+// "NAME: cannot be read" or the script's own error.
+std::variant<Script, std::string> ReadScript(std::istream& in, const std::string& name);
+// The same from a file.
+std::variant<Script, std::string> ReadScriptFile(const std::filesystem::path& path, const std::string& name);
+
+// How many tests the scripts hold: the plan of their reports.
+int TestCount(const std::vector<Script>& scripts);

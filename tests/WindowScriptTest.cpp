@@ -1,0 +1,95 @@
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "app/ArgumentText.h"
+#include "app/Program.h"
+
+namespace {
+
+// A program with the demo device open, and its loop run while a script runs.
+struct DemoScript : ::testing::Test {
+    Program program;
+    QTemporaryDir folder;
+
+    void SetUp() override
+    {
+        program.window.Form_Load();
+        program.window.SetDeviceText("demo");
+        program.window.cmdPrepare_Click();
+        ASSERT_TRUE(program.link.State.PipesOpen);
+    }
+
+    QString Write(const QByteArray& text)
+    {
+        QFile file(folder.filePath("t.script"));
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+        return file.fileName();
+    }
+
+    bool RunUntilDone(int limitMs = 20000)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (program.script.Running() && waited.elapsed() < limitMs)
+            program.loop.RunCycle();
+        return !program.script.Running();
+    }
+
+    QString Shown() const { return program.window.txtReceive->toPlainText(); }
+};
+
+} // namespace
+
+TEST_F(DemoScript, GivesTheTapThatPellmarkRunGives)
+{
+    for (const char* name : {"boot-banner.script", "reset-reconnect.script"}) {
+        const QString script = QStringLiteral(PELLMARK_SOURCE_DIR "/docs/examples/") + name;
+        QProcess runner;
+        runner.start(PELLMARK_RUN_BINARY, {"--device", "demo", script});
+        ASSERT_TRUE(runner.waitForFinished(30000));
+        const QByteArray expected = runner.readAllStandardOutput();
+        EXPECT_TRUE(expected.contains("ok 1 - ")) << expected.toStdString();
+
+        program.script.tapPath = PathOfArgument(folder.filePath("w.tap"));
+        program.script.Start(PathOfArgument(script));
+        ASSERT_TRUE(RunUntilDone()) << name;
+        QFile tap(folder.filePath("w.tap"));
+        ASSERT_TRUE(tap.open(QIODevice::ReadOnly));
+        EXPECT_EQ(tap.readAll().toStdString(), expected.toStdString()) << name;
+    }
+}
+
+TEST_F(DemoScript, StreamsAndSendsTheUsersLinesWhileItRuns)
+{
+    program.window.txtSend->setText("COUNT 1000");
+    program.window.cmdSend_Click();
+    program.script.Start(
+        PathOfArgument(Write("test echo\nsend ECHO scripted\nexpect scripted within 5s\n"
+                             "send VERSION\nexpect /(?<v>\\d+\\.\\d+\\.\\d+)$/ within 5s\n")));
+    ASSERT_TRUE(program.script.Running());
+    program.window.txtSend->setText("ECHO typed");
+    program.window.cmdSend_Click();
+    ASSERT_TRUE(RunUntilDone());
+    EXPECT_FALSE(Shown().contains("LINE 1000")); // it ran while the lines streamed
+    while (!Shown().contains("LINE 1000"))
+        program.loop.RunCycle();
+
+    const QString shown = Shown();
+    EXPECT_TRUE(shown.contains("\nscripted\n"));
+    EXPECT_TRUE(shown.contains("\ntyped\n"));
+    EXPECT_TRUE(shown.contains("\tstep\tsend ECHO scripted\n")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("\tok\t1 - echo (v=1.4.2)\n")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("\tscript\t1 of 1 passed") || shown.contains("\tscript\t1 of 1 passed\n"));
+    // Every streamed line, in order, among the script's.
+    int next = 1;
+    for (const QString& line : shown.split('\n')) {
+        if (line.startsWith("LINE ")) {
+            EXPECT_EQ(line.toStdString(), QStringLiteral("LINE %1").arg(next++).toStdString());
+        }
+    }
+    EXPECT_EQ(next, 1001);
+}

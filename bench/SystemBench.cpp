@@ -156,13 +156,19 @@ std::map<std::string, double> MeasureRunningProgram(double seconds)
         span = RunFor(idle.loop, seconds);
         results["idle_cpu_percent_open"] = 100 * span.cpu / span.wall;
     }
-    // Streaming plain, with the times and the sent lines shown, and with a
-    // trace of every call written to a file: three rounds, interleaved, and
-    // the median of each.
+    // Streaming plain, with the times and the sent lines shown, with a trace
+    // of every call written to a file, and with a script beside it that
+    // searches every line: three rounds, interleaved, and the median of each.
     QTemporaryDir folder;
+    const QString script = folder.filePath(QStringLiteral("beside.script"));
+    {
+        QFile file(script);
+        if (file.open(QIODevice::WriteOnly))
+            file.write("test beside\nnever /^ERR/\nexpect /^LINE 0$/ within 1h\n");
+    }
     std::map<std::string, std::vector<double>> rounds;
     for (int round = 0; round < 3; ++round)
-        for (const std::string variant : {"", "_aids", "_traced"}) {
+        for (const std::string variant : {"", "_aids", "_traced", "_script"}) {
             SessionOptions options;
             if (variant == "_traced")
                 options.tracePath = folder.filePath(QStringLiteral("stream.trace")).toStdString();
@@ -171,6 +177,8 @@ std::map<std::string, double> MeasureRunningProgram(double seconds)
             streaming.program.aids.ShowSent.setChecked(variant == "_aids");
             streaming.Open();
             streaming.Send(QStringLiteral("COUNT 1000000000"));
+            if (variant == "_script")
+                streaming.program.script.Start(script.toStdString());
             RunFor(streaming.loop, 1.0);
             const long first = streaming.LastLine();
             Span span = RunFor(streaming.loop, seconds);

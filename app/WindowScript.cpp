@@ -109,43 +109,47 @@ void WindowScript::Run(std::vector<Script> scripts, const std::string& name)
     junit_.reset();
     if (!junitPath.empty() && !(junit_ = std::make_unique<JUnitFile>(junitPath))->CanWrite())
         return Mark("script", "the JUnit file " + FileName(junitPath) + " cannot be written; not run");
+    tapText_.clear();
+    tap_.emplace(tapText_, TestCount(scripts));
+    reportedCount_ = passed_ = skipped_ = 0;
+    const int tests = TestCount(scripts);
+    Mark("script", name + ": " + std::to_string(tests) + (tests == 1 ? " test" : " tests"));
+    if (const std::optional<std::string> why = Unfit(scripts)) {
+        Mark("script", *why);
+        for (const Script& script : scripts)
+            for (const TestCase& test : script.tests)
+                Reported(NotRun(script, test, *why));
+        return Finish();
+    }
     ScriptInterpreter::Settings settings;
     settings.values = ScriptValues([](const std::string& variable) -> std::optional<std::string> {
         const char* value = std::getenv(variable.c_str());
         return value ? std::optional<std::string>(value) : std::nullopt;
     });
-    tapText_.clear();
-    tap_.emplace(tapText_, TestCount(scripts));
-    reportedCount_ = passed_ = skipped_ = 0;
-    interpreter_.emplace(scripts, std::move(settings));
-    interpreter_->reported = [this](const TestReport& report) { Reported(report); };
-    interpreter_->stepBegun = [this](const Step& step) { Mark("step", step.text); };
-    const int tests = TestCount(scripts);
-    Mark("script", name + ": " + std::to_string(tests) + (tests == 1 ? " test" : " tests"));
-    Toggle.setText(QStringLiteral("Stop &Script"));
-
-    // A script written for another device is not sent to this one.
-    const std::u16string open = window_.DeviceText().toStdU16String();
-    for (const Step* step : DeviceSteps(scripts))
-        if (QString::fromStdU16String(step->argument).compare(window_.DeviceText(), Qt::CaseInsensitive) !=
-            0) {
-            Mark("script", "it is for the device " + Utf8(step->argument) + ", not " + Utf8(open));
-            interpreter_->End(RunEnd::Interrupted);
-            break;
-        }
-    if (!link_.State.PipesOpen) {
-        Mark("script", "the device is not open: press Open first");
-        interpreter_->End(RunEnd::Interrupted);
-    }
     bool reopens = false;
     for (const Script& script : scripts) {
         reopens = reopens || HasReopen(script.setUp) || HasReopen(script.teardown);
         for (const TestCase& test : script.tests)
             reopens = reopens || HasReopen(test.steps) || HasReopen(test.teardown);
     }
+    interpreter_.emplace(std::move(scripts), std::move(settings));
+    interpreter_->reported = [this](const TestReport& report) { Reported(report); };
+    interpreter_->stepBegun = [this](const Step& step) { Mark("step", step.text); };
+    Toggle.setText(QStringLiteral("Stop &Script"));
     follower_.Hold(reopens);
-    if (interpreter_->Ended() != RunEnd::Completed)
-        Stop();
+}
+
+std::optional<std::string> WindowScript::Unfit(const std::vector<Script>& scripts) const
+{
+    if (!link_.State.PipesOpen)
+        return "the device is not open: press Open first";
+    // A script written for another device is not sent to this one.
+    const QString open = window_.DeviceText();
+    for (const Step* step : DeviceSteps(scripts))
+        if (QString::fromStdU16String(step->argument).compare(open, Qt::CaseInsensitive) != 0)
+            return "the script is for the device " + Utf8(step->argument) + ", not " +
+                   Utf8(open.toStdU16String());
+    return std::nullopt;
 }
 
 void WindowScript::Stop()

@@ -52,6 +52,8 @@ private:
 
     void Choose();
     void Run(std::vector<Script> scripts, const std::string& name);
+    // Why the scripts cannot run on the device in the window, if they cannot.
+    std::optional<std::string> Unfit(const std::vector<Script>& scripts) const;
     // What the cycle's read brought, then the run's moves.
     void CycleEnded(bool read, bool text);
     // One move; true when another may follow in this cycle.

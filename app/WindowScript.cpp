@@ -1,7 +1,6 @@
 #include "app/WindowScript.h"
 
 #include <QFileDialog>
-#include <cstdlib>
 #include <fstream>
 
 #include "app/ArgumentText.h"
@@ -26,22 +25,6 @@ bool HasReopen(const std::vector<Step>& steps)
 {
     return std::any_of(steps.begin(), steps.end(),
                        [](const Step& step) { return step.kind == Step::Kind::Reopen; });
-}
-
-// Each device line of the scripts, as the steps that hold one.
-std::vector<const Step*> DeviceSteps(const std::vector<Script>& scripts)
-{
-    std::vector<const Step*> found;
-    for (const Script& script : scripts) {
-        std::vector<const std::vector<Step>*> parts{&script.setUp};
-        for (const TestCase& test : script.tests)
-            parts.push_back(&test.steps);
-        for (const std::vector<Step>* steps : parts)
-            for (const Step& step : *steps)
-                if (step.kind == Step::Kind::Device)
-                    found.push_back(&step);
-    }
-    return found;
 }
 
 } // namespace
@@ -122,10 +105,7 @@ void WindowScript::Run(std::vector<Script> scripts, const std::string& name)
         return Finish();
     }
     ScriptInterpreter::Settings settings;
-    settings.values = ScriptValues([](const std::string& variable) -> std::optional<std::string> {
-        const char* value = std::getenv(variable.c_str());
-        return value ? std::optional<std::string>(value) : std::nullopt;
-    });
+    settings.values = ScriptValues(ProgramEnvironment);
     bool reopens = false;
     for (const Script& script : scripts) {
         reopens = reopens || HasReopen(script.setUp) || HasReopen(script.teardown);
@@ -145,7 +125,7 @@ std::optional<std::string> WindowScript::Unfit(const std::vector<Script>& script
         return "the device is not open: press Open first";
     // A script written for another device is not sent to this one.
     const QString open = window_.DeviceText();
-    for (const Step* step : DeviceSteps(scripts))
+    for (const auto& [script, step] : DeviceLines(scripts))
         if (QString::fromStdU16String(step->argument).compare(open, Qt::CaseInsensitive) != 0)
             return "the script is for the device " + Utf8(step->argument) + ", not " +
                    Utf8(open.toStdU16String());

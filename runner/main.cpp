@@ -60,19 +60,11 @@ std::variant<std::u16string, std::string> DeviceOf(const RunOptions& options,
     if (options.device)
         return FromUtf8(*options.device).value_or(u"");
     std::optional<std::u16string> device;
-    for (const Script& script : scripts) {
-        // A device line may stand in a test: a script without test lines is one test.
-        std::vector<const std::vector<Step>*> parts{&script.setUp};
-        for (const TestCase& test : script.tests)
-            parts.push_back(&test.steps);
-        for (const std::vector<Step>* steps : parts)
-            for (const Step& step : *steps)
-                if (step.kind == Step::Kind::Device) {
-                    if (device && *device != step.argument)
-                        return script.name + ":" + std::to_string(step.line) +
-                               ": another device than the other scripts'";
-                    device = step.argument;
-                }
+    for (const auto& [script, step] : DeviceLines(scripts)) {
+        if (device && *device != step->argument)
+            return script->name + ":" + std::to_string(step->line) +
+                   ": another device than the other scripts'";
+        device = step->argument;
     }
     if (!device)
         return std::string("no device: give --device ID or a device line");
@@ -227,10 +219,7 @@ int main(int argc, char* argv[])
     run.settings.failFast = input.options.failFast;
     run.settings.only = input.options.only;
     run.settings.skip = input.options.skip;
-    run.settings.values = ScriptValues([](const std::string& name) -> std::optional<std::string> {
-        const char* value = std::getenv(name.c_str());
-        return value ? std::optional<std::string>(value) : std::nullopt;
-    });
+    run.settings.values = ScriptValues(ProgramEnvironment);
     for (const auto& [name, value] : input.options.values)
         run.settings.values.Set(name, FromUtf8(value).value_or(u""));
     run.reported = [&reports](const TestReport& report) { reports.Add(report); };

@@ -31,3 +31,18 @@ int TestCount(const std::vector<Script>& scripts)
         count += static_cast<int>(script.tests.size());
     return count;
 }
+
+std::vector<std::pair<const Script*, const Step*>> DeviceLines(const std::vector<Script>& scripts)
+{
+    std::vector<std::pair<const Script*, const Step*>> found;
+    for (const Script& script : scripts) {
+        std::vector<const std::vector<Step>*> parts{&script.setUp};
+        for (const TestCase& test : script.tests)
+            parts.push_back(&test.steps);
+        for (const std::vector<Step>* steps : parts)
+            for (const Step& step : *steps)
+                if (step.kind == Step::Kind::Device)
+                    found.emplace_back(&script, &step);
+    }
+    return found;
+}

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <istream>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -16,3 +17,7 @@ std::variant<Script, std::string> ReadScriptFile(const std::filesystem::path& pa
 
 // How many tests the scripts hold: the plan of their reports.
 int TestCount(const std::vector<Script>& scripts);
+
+// Each device line of the scripts, with its script, in order: a device line
+// may stand in a set-up or a test (a script without test lines is one test).
+std::vector<std::pair<const Script*, const Step*>> DeviceLines(const std::vector<Script>& scripts);

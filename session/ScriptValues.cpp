@@ -1,5 +1,7 @@
 #include "session/ScriptValues.h"
 
+#include <cstdlib>
+
 #include "common/TextEscape.h"
 
 namespace {
@@ -81,4 +83,10 @@ std::u16string WithoutValues(std::u16string_view text)
         return true;
     });
     return result;
+}
+
+std::optional<std::string> ProgramEnvironment(const std::string& name)
+{
+    const char* value = std::getenv(name.c_str());
+    return value ? std::optional<std::string>(value) : std::nullopt;
 }

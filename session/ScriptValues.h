@@ -32,6 +32,9 @@ private:
     Environment environment_;
 };
 
+// The program's environment, as getenv reads it.
+std::optional<std::string> ProgramEnvironment(const std::string& name);
+
 // Whether the text holds a ${…} whose value is known only when its step runs.
 bool HoldsValue(std::u16string_view text);
 // The text with every ${…} taken out, to check a pattern before any value is known.

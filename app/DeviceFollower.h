@@ -32,6 +32,8 @@ public:
     // Follows the device while held, ticked or not: a script run that waits
     // for it to leave and return.
     void Hold(bool held);
+    // Whether it waits for the device to return or to arrive.
+    bool Away() const { return away_; }
 
 signals:
     // It left, with the line it had begun; it is open again.

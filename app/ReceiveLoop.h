@@ -27,8 +27,9 @@ public:
     LineAssembly Lines;
     // Read once for each line: its time in the area and in the log.
     std::function<std::chrono::system_clock::time_point()> Clock = std::chrono::system_clock::now;
-    // Set while a script runs: told of each line as it is shown, and at the
-    // end of each cycle whether it read and whether the read brought text.
+    // Set by whoever follows the reception (a script run): told of each line
+    // as it is shown, and at the end of each cycle whether it read and
+    // whether the read brought text.
     std::function<void(std::u16string_view line)> LineReceived;
     std::function<void(bool read, bool text)> CycleEnded;
 

@@ -1,7 +1,6 @@
 #include "app/WindowScript.h"
 
 #include <QFileDialog>
-#include <fstream>
 
 #include "app/ArgumentText.h"
 #include "app/DeviceFollower.h"
@@ -11,6 +10,7 @@
 #include "devicelink/DeviceLink.h"
 #include "session/JUnitFile.h"
 #include "session/ScriptFile.h"
+#include "session/WholeFile.h"
 #include "window/FrmCom3.h"
 
 namespace {
@@ -37,13 +37,17 @@ WindowScript::WindowScript(FrmCom3& window, DeviceLink& link, ReceiveLoop& loop,
     connect(&Toggle, &QAction::triggered, this, [this] { Running() ? Stop() : Choose(); });
     // The user's Close ends the run: nothing more can be said to the device.
     connect(&window_, &FrmCom3::CloseClicked, this, [this] {
+        awaited_.clear();
         if (Running())
             interpreter_->End(RunEnd::Interrupted);
     });
     connect(&follower_, &DeviceFollower::DeviceLeft, this, &WindowScript::Left);
+    // Back and open again, it is told when the run asks for it, as pellmark-run's reopening is.
     connect(&follower_, &DeviceFollower::DeviceBack, this, [this] {
         if (Running())
-            interpreter_->Returned();
+            back_ = true;
+        else if (!awaited_.empty())
+            Start(std::exchange(awaited_, {}));
     });
     wake_.setSingleShot(true);
     loop_.LineReceived = [this](std::u16string_view line) {
@@ -78,6 +82,11 @@ void WindowScript::Start(const std::filesystem::path& path)
 {
     if (Running())
         return;
+    // An Open that waits for its device (Reopen ticked): the script waits with it.
+    if (!link_.State.PipesOpen && follower_.Away()) {
+        awaited_ = path;
+        return Mark("script", FileName(path) + ": runs once the device is open");
+    }
     const std::string name = FileName(path);
     auto read = ReadScriptFile(path, name);
     if (auto* problem = std::get_if<std::string>(&read))
@@ -92,6 +101,9 @@ void WindowScript::Run(std::vector<Script> scripts, const std::string& name)
     junit_.reset();
     if (!junitPath.empty() && !(junit_ = std::make_unique<JUnitFile>(junitPath))->CanWrite())
         return Mark("script", "the JUnit file " + FileName(junitPath) + " cannot be written; not run");
+    tapFile_.reset();
+    if (!tapPath.empty() && !(tapFile_ = std::make_unique<WholeFile>(tapPath))->CanWrite())
+        return Mark("script", "the TAP file " + FileName(tapPath) + " cannot be written; not run");
     tapText_.clear();
     tap_.emplace(tapText_, TestCount(scripts));
     reportedCount_ = passed_ = skipped_ = 0;
@@ -112,6 +124,7 @@ void WindowScript::Run(std::vector<Script> scripts, const std::string& name)
         for (const TestCase& test : script.tests)
             reopens = reopens || HasReopen(test.steps) || HasReopen(test.teardown);
     }
+    back_ = false;
     interpreter_.emplace(std::move(scripts), std::move(settings));
     interpreter_->reported = [this](const TestReport& report) { Reported(report); };
     interpreter_->stepBegun = [this](const Step& step) { Mark("step", step.text); };
@@ -156,8 +169,12 @@ void WindowScript::CycleEnded(bool read, bool text)
             interpreter_->End(RunEnd::DeviceGone);
         interpreter_->ReadNothing();
     }
-    for (int moves = 0; moves < MOVES_PER_CYCLE && Running() && Move(); ++moves) {
-    }
+    int moves = 0;
+    while (moves < MOVES_PER_CYCLE && Running() && Move())
+        ++moves;
+    // Moves left for the next cycle: a loop that waits for events is woken for them.
+    if (moves == MOVES_PER_CYCLE && link_.State.InPipe == INVALID_PIPE)
+        wake_.start(0);
 }
 
 bool WindowScript::Move()
@@ -167,8 +184,13 @@ bool WindowScript::Move()
     switch (request.kind) {
     case Kind::Continue:
         return true;
-    case Kind::Read:
     case Kind::Return:
+        if (std::exchange(back_, false)) {
+            interpreter_->Returned();
+            return true;
+        }
+        [[fallthrough]];
+    case Kind::Read:
         if (link_.State.InPipe == INVALID_PIPE) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(request.until - Clock::now());
             wake_.start(static_cast<int>(std::max<long long>(left.count(), 0)));
@@ -187,18 +209,24 @@ bool WindowScript::Move()
 
 void WindowScript::Send(const ScriptInterpreter::Request& request)
 {
+    // A failed write ends the run with its reason in the reports, never in a box that holds the loop.
+    link_.QuietWrites = true;
     const bool written = request.step->kind == Step::Kind::Send ? link_.SendLine(request.text)
                                                                 : link_.SendPacketOf(request.packet);
+    link_.QuietWrites = false;
     if (written)
         aids_.Written(QString::fromStdU16String(request.text));
-    interpreter_->Sent(written, !link_.State.PipesOpen);
+    interpreter_->Sent(written,
+                       !link_.State.PipesOpen || link_.LastWriteError == ErrorCode::DeviceNotConnected);
 }
 
 void WindowScript::Left(const QString& cut)
 {
     if (!Running())
         return;
-    if (!interpreter_->MayLeave() && !interpreter_->Draining())
+    back_ = false;
+    // What came before a test is read once its steps are known: their reopen step awaits it.
+    if (!interpreter_->MayLeave())
         return interpreter_->End(RunEnd::DeviceGone);
     interpreter_->Left(cut.toStdU16String());
 }
@@ -222,18 +250,21 @@ void WindowScript::Reported(const TestReport& report)
         captured += (captured.empty() ? "" : ", ") + value + "=" + Utf8(capture);
     if (!captured.empty())
         text += " (" + captured + ")";
-    passed_ += report.passed && !report.skipped;
+    passed_ += report.passed && !report.skipped && report.teardown.empty();
     skipped_ += report.skipped;
     Mark(report.passed ? "ok" : "not ok", text);
 }
 
 void WindowScript::Finish()
 {
+    const bool ended = Running() && interpreter_->Ended() != RunEnd::Completed;
     Mark("script", std::to_string(passed_) + " of " + std::to_string(reportedCount_) + " passed" +
-                       (skipped_ > 0 ? ", " + std::to_string(skipped_) + " skipped" : ""));
+                       (skipped_ > 0 ? ", " + std::to_string(skipped_) + " skipped" : "") +
+                       (ended ? "; " + EndReason(interpreter_->Ended()) : ""));
     WriteReports();
     interpreter_.reset();
     tap_.reset();
+    tapFile_.reset();
     junit_.reset();
     wake_.stop();
     follower_.Hold(false);
@@ -244,16 +275,7 @@ void WindowScript::WriteReports()
 {
     if (junit_ && !junit_->Write())
         Mark("failed", "writing the JUnit file " + FileName(junitPath) + " failed");
-    if (tapPath.empty())
-        return;
-    std::error_code error;
-    const auto type = std::filesystem::status(tapPath, error).type();
-    // A FIFO would hold the window until something reads it.
-    const bool waits = type == std::filesystem::file_type::fifo || type == std::filesystem::file_type::socket;
-    std::ofstream file;
-    if (!waits)
-        file.open(tapPath, std::ios::binary | std::ios::trunc);
-    if (waits || !(file << tapText_) || !file.flush())
+    if (tapFile_ && !tapFile_->Write(tapText_))
         Mark("failed", "writing the TAP file " + FileName(tapPath) + " failed");
 }
 

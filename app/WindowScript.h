@@ -15,6 +15,7 @@ class DeviceFollower;
 class DeviceLink;
 class FrmCom3;
 class JUnitFile;
+class WholeFile;
 class ReceiveLoop;
 class SessionAids;
 
@@ -74,6 +75,9 @@ private:
     std::string tapText_;
     std::optional<Tap> tap_;
     std::unique_ptr<JUnitFile> junit_;
+    std::unique_ptr<WholeFile> tapFile_;
+    std::filesystem::path awaited_; // to run once the device the window waits for is open
+    bool back_ = false;             // the device left and is open again; told at the run's Return
     int reportedCount_ = 0, passed_ = 0, skipped_ = 0;
     // Wakes the loop at the time the run waits for while the pipes are
     // closed, when the loop waits for events instead of reading.

@@ -76,6 +76,10 @@ public:
     // write that fails because the device has gone calls it instead of
     // telling the user. Unset, such a failure is handled as it always was.
     std::function<void()> Departed;
+    // Set by a caller that tells of a failed write itself (a script run): the
+    // failure is shown to no one, and LastWriteError holds the library's code.
+    bool QuietWrites = false;
+    std::uint32_t LastWriteError = 0;
     // Set by whoever keeps a record of the session: told of each open
     // ("open"), each open that failed with its message ("failed") and each
     // close with its reason ("close"), as a kind word and a text.

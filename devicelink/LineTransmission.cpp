@@ -25,7 +25,7 @@ bool DeviceLink::SendLine(std::u16string_view line)
         SendBuffer[length] = '\r';
 
     if (SendPacket(SendBuffer.data(), PACKET_SIZE, WRITE_TIMEOUT_MS) != 1) {
-        if (!departed_) // a device that is followed as it leaves is no failure to tell
+        if (!departed_ && !QuietWrites) // a device that is followed as it leaves is no failure to tell
             messages_.ShowMessage("Failed to send data");
         return false;
     }
@@ -39,7 +39,7 @@ bool DeviceLink::SendPacketOf(std::string_view bytes)
     std::copy_n(bytes.begin(), std::min(bytes.size(), packet.size()), packet.begin());
     if (SendPacket(packet.data(), PACKET_SIZE, WRITE_TIMEOUT_MS) == 1)
         return true;
-    if (!departed_)
+    if (!departed_ && !QuietWrites)
         messages_.ShowMessage("Failed to send data");
     return false;
 }

@@ -78,6 +78,7 @@ void DeviceLink::ReportLastError()
 {
     // The code is read once, so the message shows the code that was tested.
     const std::uint32_t error = library_.GetLastError();
+    LastWriteError = error;
     if (error == ErrorCode::DeviceNotConnected && Departed) {
         departed_ = true;
         Departed();
@@ -87,5 +88,6 @@ void DeviceLink::ReportLastError()
         ClosePipes("after an invalid handle");
         return;
     }
-    messages_.ShowMessage("Error code: " + NumberText(static_cast<std::int32_t>(error)));
+    if (!QuietWrites)
+        messages_.ShowMessage("Error code: " + NumberText(static_cast<std::int32_t>(error)));
 }

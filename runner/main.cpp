@@ -45,7 +45,7 @@ std::variant<std::vector<Script>, std::string> ReadScripts(const std::vector<std
         auto read = name == "-" ? ReadScript(std::cin, "(standard input)")
                                 : ReadScriptFile(PathOfArgument(name), name);
         if (name == "-" && std::ferror(stdin))
-            return name + ": cannot be read";
+            return "(standard input): cannot be read";
         if (auto* problem = std::get_if<std::string>(&read))
             return *problem;
         scripts.push_back(std::move(std::get<Script>(read)));

@@ -1,8 +1,8 @@
 #include "session/JUnitFile.h"
 
 #include <cstdio>
-#include <fstream>
 #include <pugixml.hpp>
+#include <sstream>
 
 #include "common/TextEscape.h"
 #include "session/ReportText.h"
@@ -125,57 +125,13 @@ void Fill(pugi::xml_document& document, const std::vector<TestReport>& reports)
     suites.append_attribute("time") = Seconds(seconds).c_str();
 }
 
-bool Save(const pugi::xml_document& document, const std::filesystem::path& path, bool beside)
-{
-    std::error_code error;
-    if (beside) // whatever stands there, a link to another file too, is not written through
-        std::filesystem::remove(path, error);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    document.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
-    out.close(); // a full disk may show only here
-    return !out.fail();
-}
-
 } // namespace
-
-JUnitFile::JUnitFile(const std::filesystem::path& path) : path_(path)
-{
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    // A link: its target is replaced, the link kept.
-    if (std::filesystem::path target = std::filesystem::canonical(path, error); !error)
-        path_ = target;
-    if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
-        (partial_ = path_) += ".partial";
-    // A FIFO would hold the run's end until a reader came, and no file could replace it.
-    fifo_ = std::filesystem::is_fifo(status) || std::filesystem::is_socket(status);
-}
-
-bool JUnitFile::CanWrite() const
-{
-    std::error_code error;
-    if (fifo_ || std::filesystem::is_directory(path_, error))
-        return false;
-    if (partial_.empty())
-        return true;
-    std::filesystem::remove(partial_, error);
-    const bool made = std::ofstream(partial_, std::ios::binary | std::ios::trunc).is_open();
-    std::filesystem::remove(partial_, error);
-    return made;
-}
 
 bool JUnitFile::Write() const
 {
     pugi::xml_document document;
     Fill(document, reports_);
-    if (partial_.empty())
-        return Save(document, path_, false);
-    std::error_code error;
-    if (Save(document, partial_, true)) {
-        std::filesystem::rename(partial_, path_, error);
-        if (!error)
-            return true;
-    }
-    std::filesystem::remove(partial_, error);
-    return false;
+    std::ostringstream text;
+    document.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
+    return file_.Write(text.str());
 }

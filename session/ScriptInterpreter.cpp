@@ -11,6 +11,20 @@ namespace {
 constexpr Milliseconds DRAIN_LIMIT{50};
 constexpr Milliseconds DRAIN_READ{1};
 
+bool HasTag(const TestCase& test, const std::vector<std::string>& tags)
+{
+    return std::any_of(test.tags.begin(), test.tags.end(), [&tags](const std::string& tag) {
+        return std::find(tags.begin(), tags.end(), tag) != tags.end();
+    });
+}
+
+Milliseconds Since(std::chrono::steady_clock::time_point start, std::chrono::steady_clock::time_point now)
+{
+    return std::chrono::duration_cast<Milliseconds>(now - start);
+}
+
+} // namespace
+
 std::string EndReason(RunEnd end)
 {
     switch (end) {
@@ -27,20 +41,6 @@ std::string EndReason(RunEnd end)
     }
     return "an earlier test failed (--fail-fast)";
 }
-
-bool HasTag(const TestCase& test, const std::vector<std::string>& tags)
-{
-    return std::any_of(test.tags.begin(), test.tags.end(), [&tags](const std::string& tag) {
-        return std::find(tags.begin(), tags.end(), tag) != tags.end();
-    });
-}
-
-Milliseconds Since(std::chrono::steady_clock::time_point start, std::chrono::steady_clock::time_point now)
-{
-    return std::chrono::duration_cast<Milliseconds>(now - start);
-}
-
-} // namespace
 
 std::string FailureSummary(const TestReport& report)
 {

@@ -37,6 +37,8 @@ struct TestReport {
 
 // How a run ended.
 enum class RunEnd { Completed, DeviceGone, NotBack, WriteFailed, Interrupted };
+// Why a run ended before its tests did; for Completed, the one reason left: --fail-fast.
+std::string EndReason(RunEnd end);
 
 // Why a test failed, in a line: its step, where it stands and why.
 std::string FailureSummary(const TestReport& report);

@@ -92,6 +92,13 @@ TEST_F(Transmission, FailedWriteShowsTheCodeThenFailedToSend)
     library.writeResult = 2;
     EXPECT_FALSE(link.SendLine(u"LED ON"));
     EXPECT_EQ(messages.shown.size(), 4u);
+
+    // A caller that tells of it itself gets the code, and nothing is shown.
+    link.QuietWrites = true;
+    library.lastErrors = {ErrorCode::DeviceNotConnected};
+    EXPECT_FALSE(link.SendPacketOf("\x03"));
+    EXPECT_EQ(link.LastWriteError, ErrorCode::DeviceNotConnected);
+    EXPECT_EQ(messages.shown.size(), 4u);
 }
 
 TEST_F(Transmission, InvalidHandleClosesThePipesBeforeFailedToSend)

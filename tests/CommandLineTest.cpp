@@ -38,13 +38,17 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
             EXPECT_TRUE(line.output.contains("Usage: pellmark")) << c.said;
         }
     }
-    const SessionOptions session = ParseCommandLine({"pellmark", "--device", " vid_1234&pid_5678 ", "--open",
-                                                     "--log", "a.log", "--trace", "a.trace"})
-                                       .session;
+    const SessionOptions session =
+        ParseCommandLine({"pellmark", "--device", " vid_1234&pid_5678 ", "--open", "--log", "a.log",
+                          "--trace", "a.trace", "--script", "a.script", "--tap", "a.tap", "--junit", "a.xml"})
+            .session;
     EXPECT_EQ(session.device, " vid_1234&pid_5678 ");
     EXPECT_TRUE(session.open);
     EXPECT_EQ(session.logPath, "a.log");
     EXPECT_EQ(session.tracePath, "a.trace");
+    EXPECT_EQ(session.script, "a.script");
+    EXPECT_EQ(session.tap, "a.tap");
+    EXPECT_EQ(session.junit, "a.xml");
     // Each flag sets its own option, and only it.
     for (const auto& [flag, option] :
          {std::pair{"--open", &SessionOptions::open}, std::pair{"--reopen", &SessionOptions::reopen},

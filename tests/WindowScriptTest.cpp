@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include "app/ArgumentText.h"
@@ -138,4 +139,25 @@ TEST_F(DemoScript, StopReportsTheTestsNotOverAsNotRun)
     program.script.Start(PathOfArgument(folder.filePath("t.script")));
     EXPECT_FALSE(program.script.Running());
     EXPECT_TRUE(Shown().contains(" cannot be written; not run"));
+}
+
+TEST(ScriptAtStart, RunsAfterOpenAndWritesItsTap)
+{
+    QTemporaryDir folder;
+    const QString tap = folder.filePath("start.tap");
+    QProcess program;
+#ifndef _WIN32
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+#endif
+    program.start(PELLMARK_BINARY, {"--device", "demo", "--open", "--tap", tap, "--script",
+                                    PELLMARK_SOURCE_DIR "/docs/examples/boot-banner.script"});
+    for (int i = 0; i < 200 && !QFile::exists(tap); ++i)
+        QThread::msleep(50);
+    program.kill();
+    program.waitForFinished();
+    QFile file(tap);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("TAP version 13\n1..2\nok 1 - reports its version\n"));
 }

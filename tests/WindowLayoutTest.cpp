@@ -17,9 +17,9 @@ struct Layout : WindowFixture {
 TEST_F(Layout, ControlsSitWhereTheTwipsPutThem)
 {
     EXPECT_EQ(window.size(), QSize(418, 484));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.minimumSize(), window.size());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("USB 送受信 (by MpUsbApi.dll)"));
-    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
 
     const std::pair<QWidget*, QRect> expected[] = {
@@ -33,6 +33,34 @@ TEST_F(Layout, ControlsSitWhereTheTwipsPutThem)
         EXPECT_EQ(control->geometry(), rect) << control->metaObject()->className();
     // The receive area ends 2 pixels above the status bar.
     EXPECT_EQ(window.sbrMessage->geometry().top() - window.txtReceive->geometry().bottom() - 1, 2);
+
+    // Made larger, the buttons keep their size and their distance from the
+    // right edge; the boxes take the width, the receive area both; the find
+    // bar stays at its top right. Back at the layout's size, all is as it was.
+    window.findBar->Open();
+    auto findBarGap = [this] {
+        return window.txtReceive->geometry().right() - window.findBar->geometry().right();
+    };
+    const int gap = findBarGap();
+    window.resize(1000, 800);
+    const int wider = 1000 - 418, taller = 800 - 484;
+    for (const auto& [control, rect] : expected) {
+        QRect grown = rect;
+        if (qobject_cast<QPushButton*>(control))
+            grown.translate(wider, 0);
+        else if (control == window.cmbDesc || control == window.txtSend)
+            grown.adjust(0, 0, wider, 0);
+        else if (control == window.txtReceive)
+            grown.adjust(0, 0, wider, taller);
+        else if (control == window.sbrMessage)
+            grown.setRect(0, 800 - rect.height(), 1000, rect.height());
+        EXPECT_EQ(control->geometry(), grown) << control->metaObject()->className();
+    }
+    EXPECT_EQ(findBarGap(), gap);
+    window.resize(100, 100);
+    EXPECT_EQ(window.size(), QSize(418, 484));
+    for (const auto& [control, rect] : expected)
+        EXPECT_EQ(control->geometry(), rect) << control->metaObject()->className();
 }
 
 TEST_F(Layout, CaptionsTextsAndColours)

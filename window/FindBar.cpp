@@ -41,10 +41,7 @@ void FindBar::Open()
 {
     if (isHidden()) {
         followedBefore_ = area_.Following();
-        // At the area's top right, inside its frame and clear of its scroll bar.
-        const QRect place = area_.geometry();
-        const int right = place.right() - area_.frameWidth() - area_.verticalScrollBar()->width();
-        move(right - width(), place.top() + area_.frameWidth());
+        Place();
         raise();
         show();
         search_.ClearOfTop = height();
@@ -53,6 +50,14 @@ void FindBar::Open()
     }
     Field->setFocus();
     Field->selectAll();
+}
+
+void FindBar::Place()
+{
+    // Inside the area's frame and clear of its scroll bar.
+    const QRect place = area_.geometry();
+    const int right = place.right() - area_.frameWidth() - area_.verticalScrollBar()->width();
+    move(right - width(), place.top() + area_.frameWidth());
 }
 
 void FindBar::Close()

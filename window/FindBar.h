@@ -19,6 +19,8 @@ public:
 
     // Shows the field, or selects its text when shown already, and gives it the focus.
     void Open();
+    // At the receive area's top right, where it is now.
+    void Place();
     void Close();
 
     QLineEdit* Field;

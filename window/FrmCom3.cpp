@@ -65,3 +65,10 @@ void FrmCom3::PressOpenSoon()
 {
     QTimer::singleShot(0, cmdPrepare, &QPushButton::click);
 }
+
+void FrmCom3::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (findBar) // the controls are made
+        PlaceControls();
+}

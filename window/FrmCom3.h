@@ -70,17 +70,17 @@ public:
     void txtReceive_GotFocus(); // the receive area took the focus
 
     // The original's controls, by the names it gave them.
-    QLabel* Label1;          // "Target USB", the device box's caption
-    StatusBar* sbrMessage;   // the status bar
-    DeviceBox* cmbDesc;      // the device identifier box and its list
-    QPushButton* cmdPrepare; // Open
-    QPushButton* cmdClose;   // Close
-    QPushButton* cmdCls;     // CLS
-    QLineEdit* txtSend;      // the send box
-    ReceiveArea* txtReceive; // the receive area
-    QLabel* Label2;          // "Send Message", the send box's caption
-    QPushButton* cmdSend;    // Send
-    FindBar* findBar;        // ours: the find bar under the receive area
+    QLabel* Label1;             // "Target USB", the device box's caption
+    StatusBar* sbrMessage;      // the status bar
+    DeviceBox* cmbDesc;         // the device identifier box and its list
+    QPushButton* cmdPrepare;    // Open
+    QPushButton* cmdClose;      // Close
+    QPushButton* cmdCls;        // CLS
+    QLineEdit* txtSend;         // the send box
+    ReceiveArea* txtReceive;    // the receive area
+    QLabel* Label2;             // "Send Message", the send box's caption
+    QPushButton* cmdSend;       // Send
+    FindBar* findBar = nullptr; // ours: the find bar under the receive area
 
 signals:
     // The user pressed Close; the program's own cmdClose_Click() does not say so.
@@ -94,12 +94,15 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildLayout();
     void SetUpWindow();
     void CreateControls();
+    // Each control at its place for the window's size.
+    void PlaceControls();
     void DescribeControls();
     void EnterIdle();
     void EnterConnected();

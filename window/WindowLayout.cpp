@@ -34,11 +34,10 @@ QLabel* MakeLabel(const QString& caption, QWidget* parent)
     return label;
 }
 
-// A control of the window, named as its member is, at its place.
-template <typename Control> Control* Placed(Control* control, const char* name, const QRect& place)
+// A control of the window, named as its member is.
+template <typename Control> Control* Named(Control* control, const char* name)
 {
     control->setObjectName(QLatin1String(name));
-    control->setGeometry(place);
     return control;
 }
 
@@ -70,10 +69,11 @@ void FrmCom3::SetUpWindow()
 {
     setWindowTitle(QStringLiteral("USB 送受信 (by MpUsbApi.dll)"));
     setWindowIcon(AppIcon());
-    // Fixed size: it can be minimised, not resized or maximised.
+    // It opens at the layout's size and can grow and be maximised, never shrink below it.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(TwipsToPixels(CLIENT_WIDTH), TwipsToPixels(CLIENT_HEIGHT));
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(TwipsToPixels(CLIENT_WIDTH), TwipsToPixels(CLIENT_HEIGHT));
+    resize(minimumSize());
     QPalette background = palette();
     background.setColor(QPalette::Window, LIGHT_CYAN);
     setPalette(background);
@@ -86,43 +86,58 @@ void FrmCom3::CreateControls()
 {
     // Created in tab-index order; later siblings are drawn above earlier ones,
     // so the combo box stays whole over the label box that reaches under it.
-    Label1 = Placed(MakeLabel(QStringLiteral("Target USB"), this), "Label1", TwipsRect(240, 160, 1215, 255));
+    Label1 = Named(MakeLabel(QStringLiteral("Target USB"), this), "Label1");
 
-    sbrMessage =
-        Placed(new StatusBar(this), "sbrMessage",
-               QRect(0, height() - TwipsToPixels(STATUS_HEIGHT), width(), TwipsToPixels(STATUS_HEIGHT)));
+    sbrMessage = Named(new StatusBar(this), "sbrMessage");
     QPalette standard = sbrMessage->palette(); // the platform's colours, not the window's cyan
     standard.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
     sbrMessage->setPalette(standard);
     sbrMessage->setAutoFillBackground(true);
 
-    cmbDesc = Placed(new DeviceBox(this), "cmbDesc", TwipsRect(1200, 120, 1935, 300));
+    cmbDesc = Named(new DeviceBox(this), "cmbDesc");
     cmbDesc->setEditable(true);
     cmbDesc->setInsertPolicy(QComboBox::NoInsert);
     cmbDesc->setCompleter(nullptr);
     cmbDesc->lineEdit()->setMaxLength(NO_LENGTH_LIMIT);
     cmbDesc->setEditText(QStringLiteral("vid_0b2d&pid_0052"));
 
-    cmdPrepare = Placed(new QPushButton(QStringLiteral("Open(&O)"), this), "cmdPrepare",
-                        TwipsRect(3240, 120, 852, 252));
-    cmdClose = Placed(new QPushButton(QStringLiteral("Close(&C)"), this), "cmdClose",
-                      TwipsRect(4200, 120, 852, 252));
-    cmdCls = Placed(new QPushButton(QStringLiteral("CLS"), this), "cmdCls", TwipsRect(5160, 120, 855, 255));
+    cmdPrepare = Named(new QPushButton(QStringLiteral("Open(&O)"), this), "cmdPrepare");
+    cmdClose = Named(new QPushButton(QStringLiteral("Close(&C)"), this), "cmdClose");
+    cmdCls = Named(new QPushButton(QStringLiteral("CLS"), this), "cmdCls");
 
-    txtSend = Placed(new QLineEdit(this), "txtSend", TwipsRect(1920, 600, 2775, 350));
+    txtSend = Named(new QLineEdit(this), "txtSend");
     txtSend->setMaxLength(NO_LENGTH_LIMIT);
 
-    txtReceive = Placed(new ReceiveArea(this), "txtReceive", TwipsRect(120, 1080, 6015, 5895));
+    txtReceive = Named(new ReceiveArea(this), "txtReceive");
     txtReceive->setFont(FontOf({"FixedSys", "IPAGothic"}, 13.5, QFont::Monospace));
 
-    Label2 =
-        Placed(MakeLabel(QStringLiteral("Send Message"), this), "Label2", TwipsRect(240, 600, 1575, 375));
+    Label2 = Named(MakeLabel(QStringLiteral("Send Message"), this), "Label2");
     Label2->setFont(FontOf({QStringLiteral("ＭＳ Ｐゴシック"), "IPAPGothic"}, 12, QFont::SansSerif));
 
-    cmdSend =
-        Placed(new QPushButton(QStringLiteral("Send"), this), "cmdSend", TwipsRect(5040, 600, 855, 350));
+    cmdSend = Named(new QPushButton(QStringLiteral("Send"), this), "cmdSend");
     // Last, so that it lies over the receive area when shown.
     findBar = new FindBar(*txtReceive, *txtSend, this);
+    PlaceControls();
+}
+
+void FrmCom3::PlaceControls()
+{
+    // Room beyond the layout's size: the buttons keep their size and their
+    // distance from the right edge, the device box and the send box take the
+    // width their rows gain, the receive area the width and the height.
+    const int wider = width() - TwipsToPixels(CLIENT_WIDTH), taller = height() - TwipsToPixels(CLIENT_HEIGHT);
+    Label1->setGeometry(TwipsRect(240, 160, 1215, 255));
+    Label2->setGeometry(TwipsRect(240, 600, 1575, 375));
+    cmbDesc->setGeometry(TwipsRect(1200, 120, 1935, 300).adjusted(0, 0, wider, 0));
+    txtSend->setGeometry(TwipsRect(1920, 600, 2775, 350).adjusted(0, 0, wider, 0));
+    cmdPrepare->setGeometry(TwipsRect(3240, 120, 852, 252).translated(wider, 0));
+    cmdClose->setGeometry(TwipsRect(4200, 120, 852, 252).translated(wider, 0));
+    cmdCls->setGeometry(TwipsRect(5160, 120, 855, 255).translated(wider, 0));
+    cmdSend->setGeometry(TwipsRect(5040, 600, 855, 350).translated(wider, 0));
+    txtReceive->setGeometry(TwipsRect(120, 1080, 6015, 5895).adjusted(0, 0, wider, taller));
+    const int status = TwipsToPixels(STATUS_HEIGHT);
+    sbrMessage->setGeometry(0, height() - status, width(), status);
+    findBar->Place();
 }
 
 void FrmCom3::DescribeControls()

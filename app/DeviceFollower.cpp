@@ -81,6 +81,8 @@ void DeviceFollower::Wait(const char* kind, const QString& text)
     aids_.Mark(kind, text.arg(window_.DeviceText(), // the box is locked while open
                               TimeNow()));
     window_.SetStatus(QStringLiteral("Away: waiting for the device to return"));
+    window_.SayDoing(FrmCom3::Doing::Waiting, returning_ ? QStringLiteral("waiting for the device to return")
+                                                         : QStringLiteral("waiting for the device"));
     check_.start();
 }
 
@@ -124,5 +126,6 @@ void DeviceFollower::Closed()
 void DeviceFollower::StopWaiting()
 {
     away_ = false;
+    window_.SayDoing(FrmCom3::Doing::Waiting, {});
     check_.stop();
 }

@@ -19,6 +19,12 @@ QString Shortened(const QString& path)
     return path.left(HEAD) + u'…' + path.right(LIMIT - HEAD - 1);
 }
 
+QString FileName(const std::filesystem::path& path)
+{
+    const std::u8string name = path.filename().u8string();
+    return QString::fromUtf8(reinterpret_cast<const char*>(name.data()), static_cast<qsizetype>(name.size()));
+}
+
 } // namespace
 
 SessionAids::SessionAids(FrmCom3& window, DeviceLink& link, SessionFiles& files, const Clock& clock)
@@ -84,6 +90,12 @@ void SessionAids::StartOrStopLog()
 void SessionAids::ShowLogState()
 {
     const std::filesystem::path& path = files_.LogPath();
+    QStringList recording;
+    if (!path.empty())
+        recording << QStringLiteral("logging to ") + FileName(path);
+    if (!files_.TracePath().empty())
+        recording << QStringLiteral("tracing to ") + FileName(files_.TracePath());
+    window_.SayDoing(FrmCom3::Doing::Recording, recording.join(QStringLiteral(", ")));
     if (path.empty()) {
         Log.setText(QStringLiteral("Start Lo&g…"));
         return;

@@ -10,7 +10,8 @@ SessionFiles::SessionFiles(const std::filesystem::path& logPath, const std::file
                            MessageSink& messages, const std::function<void()>& problemArrived,
                            std::string heading)
     : trace_(tracePath.empty() ? nullptr : std::make_unique<AppendFile>(tracePath, problemArrived)),
-      messages_(messages), problemArrived_(problemArrived), heading_(std::move(heading))
+      tracePath_(tracePath), messages_(messages), problemArrived_(problemArrived),
+      heading_(std::move(heading))
 {
     if (!logPath.empty())
         StartLog(logPath);

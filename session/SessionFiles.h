@@ -42,6 +42,8 @@ public:
     const std::filesystem::path& LogPath() const { return logPath_; }
     // Called when ReportProblems stops a log whose file failed.
     std::function<void()> LogFailed;
+    // The trace's file; empty without one.
+    const std::filesystem::path& TracePath() const { return tracePath_; }
     // Where the trace goes; null without one.
     AppendFile* Trace() const { return trace_.get(); }
     // Shows the problems not told yet.
@@ -52,6 +54,7 @@ private:
     std::filesystem::path logPath_;
     std::vector<std::unique_ptr<AppendFile>> stopped_; // logs still writing what they were handed
     std::unique_ptr<AppendFile> trace_;
+    std::filesystem::path tracePath_;
     MessageSink& messages_;
     std::function<void()> problemArrived_;
     std::string heading_;

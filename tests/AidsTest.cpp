@@ -109,6 +109,7 @@ TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
         dialog->selectFile(path);
         static_cast<QDialog*>(dialog)->accept();
         EXPECT_EQ(program.aids.Log.text(), "Stop Lo&g (" + path + ")");
+        EXPECT_EQ(program.window.windowTitle(), FrmCom3::TITLE + " — logging to résumé-テスト.log");
         program.window.cmbDesc->setEditText("none");
         program.window.cmdPrepare_Click();
         program.window.cmbDesc->setEditText("demo");
@@ -129,6 +130,10 @@ TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
         program.window.cmdClose_Click();
         program.aids.Log.trigger();
         EXPECT_EQ(program.aids.Log.text(), "Start Lo&g…");
+        EXPECT_EQ(program.window.windowTitle(), FrmCom3::TITLE);
+        SessionOptions traced;
+        traced.tracePath = PathOfArgument(folder.filePath("session.trace"));
+        EXPECT_EQ(Program(traced).window.windowTitle(), FrmCom3::TITLE + " — tracing to session.trace");
 
         // A log that fails is told, and the item offers Start again.
         program.files.StartLog(folder.filePath("no/such/folder.log").toStdString());

@@ -39,10 +39,12 @@ struct DemoReset : ::testing::Test {
 TEST_F(DemoReset, TheDeviceIsReopenedWhenItReturnsWithoutAMessage)
 {
     EXPECT_EQ(program.window.sbrMessage->StatusText(), "Away: waiting for the device to return");
+    EXPECT_EQ(program.window.windowTitle(), FrmCom3::TITLE + " — waiting for the device to return");
     program.window.txtSend->setText("LED ON"); // not written while it is away, and said so
     program.window.cmdSend_Click();
     ASSERT_TRUE(RunUntil("\tback\t"));
     EXPECT_EQ(program.window.sbrMessage->StatusText(), "Prepared");
+    EXPECT_EQ(program.window.windowTitle(), FrmCom3::TITLE);
     program.window.txtSend->setText("ECHO hello");
     program.window.cmdSend_Click();
     ASSERT_TRUE(RunUntil("\nhello"));

@@ -72,3 +72,13 @@ void FrmCom3::resizeEvent(QResizeEvent* event)
     if (findBar) // the controls are made
         PlaceControls();
 }
+
+void FrmCom3::SayDoing(Doing what, const QString& text)
+{
+    doing_[static_cast<int>(what)] = text;
+    QString title = TITLE;
+    for (const QString& doing : doing_)
+        if (!doing.isEmpty())
+            title += QStringLiteral(" — ") + doing;
+    setWindowTitle(title);
+}

@@ -23,6 +23,7 @@ class FrmCom3 : public QWidget {
 public:
     // Put into the device list and chosen at load.
     static inline const QString DEFAULT_DEVICE = QStringLiteral("vid_04d8&pid_0011");
+    static inline const QString TITLE = QStringLiteral("USB 送受信 (by MpUsbApi.dll)");
 
     explicit FrmCom3(DeviceLink& link, QWidget* parent = nullptr);
 
@@ -49,6 +50,10 @@ public:
     void SetDeviceText(const QString& text);
     // The attached devices, into the device box's list.
     void ListDevices(const std::vector<AttachedDevice>& devices);
+    // What the program is doing beyond the original's, said in the title
+    // after its text; an empty text takes the saying away.
+    enum class Doing { Recording, Waiting };
+    void SayDoing(Doing what, const QString& text);
     // An action at the end of the receive area's context menu.
     void AddReceiveMenuAction(QAction* action);
     // Shows or hides the time of each received line.
@@ -110,4 +115,5 @@ private:
 
     DeviceLink& link_;
     SendHistory history_;
+    QString doing_[2];
 };

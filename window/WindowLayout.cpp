@@ -67,7 +67,7 @@ void FrmCom3::BuildLayout()
 
 void FrmCom3::SetUpWindow()
 {
-    setWindowTitle(QStringLiteral("USB 送受信 (by MpUsbApi.dll)"));
+    setWindowTitle(TITLE);
     setWindowIcon(AppIcon());
     // It opens at the layout's size and can grow and be maximised, never shrink below it.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -6,6 +6,7 @@
 
 #include "app/ReceiveLoop.h"
 #include "tests/support/WindowFixture.h"
+#include "window/TimeMargin.h"
 
 namespace {
 
@@ -194,4 +195,27 @@ TEST_F(SendControls, ClsEmptiesTheReceiveAreaButNotThePendingLine)
     loop.RunCycle();
     window.txtReceive->Flush();
     EXPECT_EQ(window.txtReceive->toPlainText(), "half done\n");
+}
+
+TEST_F(SendControls, CtrlKeysAndTheWheelZoomTheReceivedTextOnlyWithItsTimes)
+{
+    const qreal points = window.txtReceive->font().pointSizeF();
+    const QFont controls = window.txtSend->font();
+    window.ShowTimes(true);
+    window.txtSend->setFocus();
+    for (Qt::Key key : {Qt::Key_Equal, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Minus})
+        QTest::keyClick(window.txtSend, key, Qt::ControlModifier);
+    EXPECT_EQ(window.txtReceive->font().pointSizeF(), points + 2);
+    QWheelEvent wheel(QPointF(10, 10), window.txtReceive->mapToGlobal(QPoint(10, 10)), {}, {0, 120},
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window.txtReceive->viewport(), &wheel);
+    EXPECT_EQ(window.txtReceive->Zoomed(), 3);
+    // The times' margin is as wide as the larger text needs.
+    const ReceiveArea& area = *window.txtReceive;
+    EXPECT_EQ(area.viewport()->geometry().left() - area.contentsRect().left(),
+              TimeMargin::WidthFor(area.fontMetrics()));
+    EXPECT_EQ(window.txtSend->font(), controls);
+    QTest::keyClick(window.txtSend, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(window.txtReceive->font().pointSizeF(), points);
+    EXPECT_EQ(window.txtSend->text(), ""); // no key reached the box
 }

@@ -58,6 +58,13 @@ public:
     qint64 LinesGone() const { return linesGone_; }
     // Shows each line's time in a margin, keeping the view and the selection.
     void ShowTimes(bool shown);
+    // Makes the text larger (steps above 0) or smaller by a point a step,
+    // the times with it, never the window's controls.
+    void Zoom(int steps);
+    // How many steps it is zoomed by: 0 at the layout's size.
+    int Zoomed() const { return zoom_; }
+    // Ctrl++ (or Ctrl+=), Ctrl+- and Ctrl+0 zoom in, out and back; true for one of them.
+    bool ZoomKey(const QKeyEvent& key);
     struct TimeInView {
         qreal top; // in the viewport
         int time;
@@ -85,6 +92,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void SaveAs();
@@ -111,4 +120,6 @@ private:
     bool mouseHeld_ = false;   // the left button selects
     bool following_ = true;
     bool adjusting_ = false; // the area itself moves the view
+    int zoom_ = 0;
+    qreal unzoomedPoints_ = 0;
 };

@@ -57,6 +57,8 @@ bool FrmCom3::eventFilter(QObject* watched, QEvent* event)
         findBar->Open();
         return true;
     }
+    if (watched == txtSend && txtReceive->ZoomKey(*key))
+        return true;
     if (watched == txtSend) {
         // Up and Down step through the lines written in this run.
         const bool up = key->key() == Qt::Key_Up, down = key->key() == Qt::Key_Down;

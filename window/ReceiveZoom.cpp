@@ -1,0 +1,66 @@
+// The receive area's text made larger or smaller.
+#include <QKeyEvent>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "window/ReceiveArea.h"
+
+namespace {
+
+constexpr int MOST_STEPS = 24;
+constexpr qreal SMALLEST_POINTS = 5;
+
+} // namespace
+
+void ReceiveArea::Zoom(int steps)
+{
+    if (zoom_ == 0)
+        unzoomedPoints_ = font().pointSizeF();
+    const int least = -static_cast<int>(std::max<qreal>(unzoomedPoints_ - SMALLEST_POINTS, 0));
+    const int zoom = std::clamp(zoom_ + steps, least, MOST_STEPS);
+    if (zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    // The times' margin is made again for the new size; the same line stays at the top.
+    const bool times = timeMargin_ != nullptr;
+    ShowTimes(false);
+    QFont zoomed = font();
+    zoomed.setPointSizeF(unzoomedPoints_ + zoom_);
+    setFont(zoomed);
+    ShowTimes(times);
+}
+
+bool ReceiveArea::ZoomKey(const QKeyEvent& key)
+{
+    if (!(key.modifiers() & Qt::ControlModifier))
+        return false;
+    switch (key.key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        Zoom(1);
+        return true;
+    case Qt::Key_Minus:
+        Zoom(-1);
+        return true;
+    case Qt::Key_0:
+        Zoom(-zoom_);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ReceiveArea::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier))
+        return QPlainTextEdit::wheelEvent(event);
+    if (const int delta = event->angleDelta().y(); delta != 0)
+        Zoom(delta > 0 ? 1 : -1);
+    event->accept();
+}
+
+void ReceiveArea::keyPressEvent(QKeyEvent* event)
+{
+    if (!ZoomKey(*event))
+        QPlainTextEdit::keyPressEvent(event);
+}

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-#include "common/LocalTime.h"
 #include "common/Sleep.h"
 #include "devicelink/DeviceLink.h"
 #include "session/SessionFiles.h"
@@ -38,7 +37,7 @@ bool ReceiveLoop::RunCycle()
         Lines.Walk(text, [this](std::u16string_view line) {
             const auto now = Clock();
             const QStringView shown(line.data(), static_cast<qsizetype>(line.size()));
-            window_.ShowLine(shown, LocalMillisecondOfDay(now));
+            window_.ShowLine(shown, now);
             if (files_)
                 files_->LogLine(line, now);
             window_.SetStatus(QStringLiteral("Received"));

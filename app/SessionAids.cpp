@@ -1,9 +1,9 @@
 #include "app/SessionAids.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include "app/ArgumentText.h"
-#include "common/LocalTime.h"
 #include "devicelink/DeviceLink.h"
 #include "session/SessionFiles.h"
 #include "window/FrmCom3.h"
@@ -30,11 +30,13 @@ QString FileName(const std::filesystem::path& path)
 SessionAids::SessionAids(FrmCom3& window, DeviceLink& link, SessionFiles& files, const Clock& clock)
     : window_(window), link_(link), files_(files), clock_(clock)
 {
-    for (QAction* toggle : {&ShowTimes, &ShowSent})
+    for (QAction* toggle : {&ShowTimes, &TimesSince, &ShowSent})
         toggle->setCheckable(true);
-    connect(&ShowTimes, &QAction::toggled, &window_, &FrmCom3::ShowTimes);
+    TimesSince.setEnabled(false);
+    for (QAction* toggle : {&ShowTimes, &TimesSince})
+        connect(toggle, &QAction::toggled, this, &SessionAids::ShowChosenTimes);
     connect(&Log, &QAction::triggered, this, &SessionAids::StartOrStopLog);
-    for (QAction* action : {&ShowTimes, &ShowSent, &Log})
+    for (QAction* action : {&ShowTimes, &TimesSince, &ShowSent, &Log})
         window_.AddReceiveMenuAction(action);
     connect(&window_, &FrmCom3::LineWritten, this, &SessionAids::Written);
     link_.Noted = [this](std::string_view kind, std::u16string_view text) {
@@ -53,7 +55,7 @@ SessionAids::~SessionAids()
 void SessionAids::Mark(const char* kind, const QString& text)
 {
     const auto now = clock_();
-    window_.ShowMark(QString::fromLatin1(kind), text, LocalMillisecondOfDay(now));
+    window_.ShowMark(QString::fromLatin1(kind), text, now);
     files_.LogMark(kind, text.toStdU16String(), now);
 }
 
@@ -62,8 +64,17 @@ void SessionAids::Written(const QString& sent)
     const auto now = clock_();
     // Not a received line: it never says "Received" and is logged once, as sent.
     if (ShowSent.isChecked())
-        window_.ShowMark(u"sent", sent, LocalMillisecondOfDay(now));
+        window_.ShowMark(u"sent", sent, now);
     files_.LogMark("sent", sent.toStdU16String(), now);
+}
+
+void SessionAids::ShowChosenTimes()
+{
+    TimesSince.setEnabled(ShowTimes.isChecked());
+    using Times = ReceiveArea::Times;
+    window_.ShowTimes(!ShowTimes.isChecked()   ? Times::Hidden
+                      : TimesSince.isChecked() ? Times::SincePrevious
+                                               : Times::OfDay);
 }
 
 void SessionAids::StartOrStopLog()
@@ -74,7 +85,7 @@ void SessionAids::StartOrStopLog()
         return;
     }
     // Without a loop of its own, so that lines keep arriving meanwhile.
-    auto* dialog = new QFileDialog(&window_, QStringLiteral("Start a log of the session"), QString(),
+    auto* dialog = new QFileDialog(&window_, QStringLiteral("Start a log of the session"), LogFolder,
                                    QStringLiteral("Log files (*.log *.txt);;All files (*)"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -83,6 +94,10 @@ void SessionAids::StartOrStopLog()
     connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
         files_.StartLog(PathOfArgument(path));
         ShowLogState();
+        if (const QString folder = QFileInfo(path).absolutePath(); folder != LogFolder) {
+            LogFolder = folder;
+            emit LogFolderChanged();
+        }
     });
     dialog->open();
 }

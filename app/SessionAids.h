@@ -9,7 +9,8 @@ class DeviceLink;
 class FrmCom3;
 class SessionFiles;
 
-// The aids in the receive area's menu: each line's time, the lines written
+// The aids in the receive area's menu: each line's time (of day, or since the
+// line before), the lines written
 // shown among the received ones, and a log started and stopped while the
 // program runs. The log holds each line written and what happened to the
 // device: opens, failed opens, closes and marked lines. With every aid off
@@ -29,10 +30,19 @@ public:
     void Written(const QString& sent);
 
     QAction ShowTimes{QStringLiteral("Show &Times")};
+    // Which times Show Times shows; offered while it is ticked.
+    QAction TimesSince{QStringLiteral("Times Since the &Previous Line")};
     QAction ShowSent{QStringLiteral("Show Se&nt Lines")};
     QAction Log{QStringLiteral("Start Lo&g…")};
+    // Where Start Log starts: the folder last logged in, once there is one.
+    QString LogFolder;
+
+signals:
+    // The user started a log in a folder other than LogFolder, which now names it.
+    void LogFolderChanged();
 
 private:
+    void ShowChosenTimes();
     void StartOrStopLog();
     // The item says Stop and names the file while a log runs.
     void ShowLogState();

@@ -72,13 +72,17 @@ TEST_F(Area, TheFirstLineShowsAtOnceAndFramesKeepComingWhileLinesDo)
 
 TEST_F(Area, ReceiveAreaDropsTheOldestLinesBeyondItsLimit)
 {
-    for (int i = 0; i < ReceiveArea::LINE_LIMIT + 5; ++i)
-        window.txtReceive->AppendLine(QString::number(i));
+    for (qint64 i = 0; i < ReceiveArea::LINE_LIMIT + 5; ++i)
+        window.txtReceive->AppendLine(QString::number(i), {1, i * i});
     window.txtReceive->Flush();
     QTextDocument* document = window.txtReceive->document();
     EXPECT_EQ(document->blockCount(), ReceiveArea::LINE_LIMIT + 1);
     EXPECT_EQ(document->firstBlock().text(), "5");
     EXPECT_EQ(document->lastBlock().previous().text(), QString::number(ReceiveArea::LINE_LIMIT + 4));
+    // Each line kept keeps its time since the line before, which went.
+    window.txtReceive->ShowTimes(ReceiveArea::Times::SincePrevious);
+    window.txtReceive->verticalScrollBar()->setValue(0);
+    EXPECT_EQ(window.txtReceive->TimesInView().front().text, "+0.009");
 
     // Long lines are bounded by their characters too, whole lines going.
     const QString longest(2048, u'y');
@@ -138,7 +142,7 @@ TEST_F(Area, TimesShowInAMarginWithoutMovingTheViewOrTheSelectionAndAreSaved)
 {
     ReceiveArea& area = *window.txtReceive;
     for (int i = 0; i < 100; ++i)
-        area.AppendLine(QString("line %1").arg(i), (3600 + i) * 1000);
+        area.AppendLine(QString("line %1").arg(i), {(3600 + i) * 1000, (3600 + i) * 1000});
     area.AppendLine(u"untimed");
     area.Flush();
     QScrollBar* bar = area.verticalScrollBar();
@@ -147,7 +151,7 @@ TEST_F(Area, TimesShowInAMarginWithoutMovingTheViewOrTheSelectionAndAreSaved)
     selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     area.setTextCursor(selection);
     const QString top = TopLine();
-    area.ShowTimes(true);
+    area.ShowTimes(ReceiveArea::Times::OfDay);
     EXPECT_EQ(TopLine(), top);
     EXPECT_EQ(area.textCursor().selectedText(), "line 50");
     area.copy(); // what is shown
@@ -160,7 +164,37 @@ TEST_F(Area, TimesShowInAMarginWithoutMovingTheViewOrTheSelectionAndAreSaved)
     EXPECT_EQ(saved[1], "01:00:01.000 line 1");
     EXPECT_EQ(saved[100], "             untimed");
     area.ScrollToEnd();
-    area.ShowTimes(false);
+    area.ShowTimes(ReceiveArea::Times::Hidden);
     EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_TRUE(area.Following());
+}
+
+TEST_F(Area, TimesSinceThePreviousLineCountOnAcrossMidnightAndAClearAndAreCopied)
+{
+    ReceiveArea& area = *window.txtReceive;
+    constexpr qint64 DAY = 86'400'000, CLOCK = 20'000 * DAY;
+    const auto add = [&](const char* line, qint64 clock) {
+        area.AppendLine(QString::fromLatin1(line), {static_cast<int>(clock % DAY), clock});
+    };
+    add("first", CLOCK + DAY - 2);
+    add("after midnight", CLOCK + DAY + 10);
+    area.AppendLine(u"untimed");
+    add("a minute on", CLOCK + DAY + 65'260);
+    add("clock set back", CLOCK);
+    area.Flush();
+    area.ShowTimes(ReceiveArea::Times::SincePrevious);
+    area.selectAll();
+    area.copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "           first\n"
+                                                    "    +0.012 after midnight\n"
+                                                    "           untimed\n"
+                                                    " +1:05.250 a minute on\n"
+                                                    "    +0.000 clock set back\n");
+    area.Clear();
+    add("a day on", CLOCK + 27 * 3'600'000);
+    area.Flush();
+    QList<QString> shown;
+    for (const ReceiveArea::TimeInView& time : area.TimesInView())
+        shown.push_back(time.text);
+    EXPECT_EQ(shown, QList<QString>{"+27:00:00.000"});
 }

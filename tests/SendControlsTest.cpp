@@ -201,7 +201,7 @@ TEST_F(SendControls, CtrlKeysAndTheWheelZoomTheReceivedTextOnlyWithItsTimes)
 {
     const qreal points = window.txtReceive->font().pointSizeF();
     const QFont controls = window.txtSend->font();
-    window.ShowTimes(true);
+    window.ShowTimes(ReceiveArea::Times::OfDay);
     window.txtSend->setFocus();
     for (Qt::Key key : {Qt::Key_Equal, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Minus})
         QTest::keyClick(window.txtSend, key, Qt::ControlModifier);
@@ -213,7 +213,7 @@ TEST_F(SendControls, CtrlKeysAndTheWheelZoomTheReceivedTextOnlyWithItsTimes)
     // The times' margin is as wide as the larger text needs.
     const ReceiveArea& area = *window.txtReceive;
     EXPECT_EQ(area.viewport()->geometry().left() - area.contentsRect().left(),
-              TimeMargin::WidthFor(area.fontMetrics()));
+              TimeMargin::WidthFor(area.fontMetrics(), ReceiveArea::Times::OfDay));
     EXPECT_EQ(window.txtSend->font(), controls);
     QTest::keyClick(window.txtSend, Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(window.txtReceive->font().pointSizeF(), points);

@@ -2,6 +2,18 @@
 
 #include <QTimer>
 
+#include "common/LocalTime.h"
+
+namespace {
+
+LineTime LineTimeOf(FrmCom3::Time time)
+{
+    using namespace std::chrono;
+    return {LocalMillisecondOfDay(time), duration_cast<milliseconds>(time.time_since_epoch()).count()};
+}
+
+} // namespace
+
 FrmCom3::FrmCom3(DeviceLink& link, QWidget* parent) : QWidget(parent), link_(link)
 {
     BuildLayout();
@@ -16,14 +28,14 @@ FrmCom3::FrmCom3(DeviceLink& link, QWidget* parent) : QWidget(parent), link_(lin
     cmbDesc->IsAttached = [this](const QString& id) { return IsDeviceAttached && IsDeviceAttached(id); };
 }
 
-void FrmCom3::ShowLine(QStringView line, int time)
+void FrmCom3::ShowLine(QStringView line, Time time)
 {
-    txtReceive->AppendLine(line, time);
+    txtReceive->AppendLine(line, LineTimeOf(time));
 }
 
-void FrmCom3::ShowMark(QStringView kind, QStringView text, int time)
+void FrmCom3::ShowMark(QStringView kind, QStringView text, Time time)
 {
-    txtReceive->AppendMark(kind, text, time);
+    txtReceive->AppendMark(kind, text, LineTimeOf(time));
 }
 
 QString FrmCom3::Status() const
@@ -56,7 +68,7 @@ void FrmCom3::AddReceiveMenuAction(QAction* action)
     txtReceive->AddMenuAction(action);
 }
 
-void FrmCom3::ShowTimes(bool shown)
+void FrmCom3::ShowTimes(ReceiveArea::Times shown)
 {
     txtReceive->ShowTimes(shown);
 }

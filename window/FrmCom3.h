@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -36,11 +37,11 @@ public:
     std::function<bool(const QString& id)> IsDeviceAttached;
 
     // What the program asks of the window; it never reaches the controls.
-    // A received line at the end of the receive area; time is the
-    // millisecond of the day it came.
-    void ShowLine(QStringView line, int time);
+    // A received line at the end of the receive area, with the time it came.
+    using Time = std::chrono::system_clock::time_point;
+    void ShowLine(QStringView line, Time time);
     // A marked line: a kind word ("sent", "left", …) and its text.
-    void ShowMark(QStringView kind, QStringView text, int time);
+    void ShowMark(QStringView kind, QStringView text, Time time);
     // The status bar's text, and setting it.
     QString Status() const;
     void SetStatus(const QString& text);
@@ -56,8 +57,8 @@ public:
     void SayDoing(Doing what, const QString& text);
     // An action at the end of the receive area's context menu.
     void AddReceiveMenuAction(QAction* action);
-    // Shows or hides the time of each received line.
-    void ShowTimes(bool shown);
+    // Shows or hides the time of each received line, or the time since the line before.
+    void ShowTimes(ReceiveArea::Times shown);
     // Presses Open as the user would, once the events waiting now are handled.
     void PressOpenSoon();
 

@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QSaveFile>
@@ -9,7 +10,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
-#include <QTime>
 #include <algorithm>
 #include <utility>
 
@@ -74,14 +74,14 @@ void ReceiveArea::ScrollToEnd()
     following_ = true;
 }
 
-void ReceiveArea::AppendLine(QStringView line, int time)
+void ReceiveArea::AppendLine(QStringView line, LineTime time)
 {
     waiting_ += line;
     waiting_ += u'\n';
     Enqueue(time);
 }
 
-void ReceiveArea::AppendMark(QStringView kind, QStringView text, int time)
+void ReceiveArea::AppendMark(QStringView kind, QStringView text, LineTime time)
 {
     waitingMarks_.push_back({waitingLines_, kind == u"sent" ? SENT_COLOUR : MARK_COLOUR});
     waiting_ += u'\t';
@@ -93,9 +93,17 @@ void ReceiveArea::AppendMark(QStringView kind, QStringView text, int time)
     Enqueue(time);
 }
 
-void ReceiveArea::Enqueue(int time)
+void ReceiveArea::Enqueue(LineTime time)
 {
-    waitingTimes_.push_back(time);
+    waitingTimes_.push_back(time.ofDay);
+    qint64 sincePrevious = NO_TIME;
+    if (time.ofDay != NO_TIME) {
+        // A clock set back gives no negative time.
+        if (lastClock_)
+            sincePrevious = std::max<qint64>(time.clock - *lastClock_, 0);
+        lastClock_ = time.clock;
+    }
+    waitingSince_.push_back(sincePrevious);
     ++waitingLines_;
     if (frame_.isActive())
         return; // never restarted by a line: frames keep coming while lines do
@@ -138,10 +146,9 @@ void ReceiveArea::Flush()
     const int dropped = blocksBefore + added - document->blockCount();
     linesGone_ += dropped;
     Finish(document->findBlockByNumber(std::max(0, document->blockCount() - 1 - added)));
-    waiting_.clear();
-    waitingLines_ = 0;
-    waitingTimes_.clear();
-    waitingMarks_.clear();
+    since_.insert(since_.end(), waitingSince_.cbegin(), waitingSince_.cend());
+    since_.erase(since_.begin(), since_.end() - (document->blockCount() - 1));
+    ForgetWaiting();
 
     if (caretAtEnd || anchorAtEnd) {
         // Counted back from the new end: the oldest lines may have gone.
@@ -181,6 +188,15 @@ void ReceiveArea::Finish(QTextBlock block)
     }
 }
 
+void ReceiveArea::ForgetWaiting()
+{
+    waiting_.clear();
+    waitingLines_ = 0;
+    waitingTimes_.clear();
+    waitingSince_.clear();
+    waitingMarks_.clear();
+}
+
 void ReceiveArea::KeepWithinCharacterLimit()
 {
     QTextDocument* document = this->document();
@@ -198,10 +214,7 @@ void ReceiveArea::KeepWithinCharacterLimit()
 void ReceiveArea::Clear()
 {
     frame_.stop();
-    waiting_.clear();
-    waitingLines_ = 0;
-    waitingTimes_.clear();
-    waitingMarks_.clear();
+    ForgetWaiting();
     linesGone_ += document()->blockCount() - 1;
     clear();
     following_ = true;
@@ -211,42 +224,12 @@ void ReceiveArea::Clear()
 QString ReceiveArea::SaveTo(const QString& path)
 {
     Flush();
-    const QString text = timeMargin_ ? TimedText(0, document()->characterCount() - 1) : toPlainText();
+    const QString text =
+        times_ != Times::Hidden ? TimedText(0, document()->characterCount() - 1) : toPlainText();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
         return file.errorString();
     return {};
-}
-
-QMimeData* ReceiveArea::createMimeDataFromSelection() const
-{
-    if (!timeMargin_)
-        return QPlainTextEdit::createMimeDataFromSelection();
-    auto* data = new QMimeData;
-    data->setText(TimedText(textCursor().selectionStart(), textCursor().selectionEnd()));
-    return data;
-}
-
-QString ReceiveArea::TimedText(int start, int end) const
-{
-    QString text;
-    for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
-         block = block.next()) {
-        const int from = std::max(start - block.position(), 0),
-                  lineEnd = block.position() + block.length() - 1;
-        text += TimeText(block.userState()) + u' ' +
-                block.text().mid(from, std::min(end, lineEnd) - block.position() - from);
-        if (end > lineEnd)
-            text += u'\n';
-    }
-    return text;
-}
-
-QString ReceiveArea::TimeText(int time)
-{
-    if (time == NO_TIME)
-        return QString(12, u' ');
-    return QTime::fromMSecsSinceStartOfDay(time).toString(QStringLiteral("HH:mm:ss.zzz"));
 }
 
 void ReceiveArea::ShowMatch(const QTextCursor& match, int clearOfTop)
@@ -277,58 +260,28 @@ QList<QTextBlock> ReceiveArea::BlocksInView() const
     return blocks;
 }
 
-void ReceiveArea::ShowTimes(bool shown)
-{
-    if (shown == (timeMargin_ != nullptr))
-        return;
-    Flush();
-    const bool following = following_;
-    const int topBlock = firstVisibleBlock().blockNumber();
-    if (shown) {
-        timeMargin_ = new TimeMargin(*this);
-        timeMargin_->show();
-    } else {
-        delete std::exchange(timeMargin_, nullptr);
-    }
-    // The text narrows or widens; the same line stays at the top.
-    setViewportMargins(shown ? TimeMargin::WidthFor(fontMetrics()) : 0, 0, 0, 0);
-    QScrollBar* bar = verticalScrollBar();
-    adjusting_ = true;
-    bar->setValue(following ? bar->maximum() : document()->findBlockByNumber(topBlock).firstLineNumber());
-    adjusting_ = false;
-    following_ = following;
-}
-
-QList<ReceiveArea::TimeInView> ReceiveArea::TimesInView() const
-{
-    QList<TimeInView> times;
-    const QPointF offset = contentOffset();
-    for (const QTextBlock& block : BlocksInView())
-        if (block.userState() != NO_TIME)
-            times.push_back({blockBoundingGeometry(block).translated(offset).top(), block.userState()});
-    return times;
-}
-
 void ReceiveArea::resizeEvent(QResizeEvent* event)
 {
     QPlainTextEdit::resizeEvent(event);
-    if (timeMargin_) {
-        const QRect inside = contentsRect();
-        timeMargin_->setGeometry(inside.left(), inside.top(), TimeMargin::WidthFor(fontMetrics()),
-                                 inside.height());
-    }
+    if (timeMargin_)
+        timeMargin_->Place();
 }
 
 void ReceiveArea::SaveAs()
 {
     // Opened without a loop of its own, so that lines keep arriving meanwhile.
-    auto* dialog = new QFileDialog(this, QStringLiteral("Save the received lines"), QString(),
+    auto* dialog = new QFileDialog(this, QStringLiteral("Save the received lines"), SaveFolder,
                                    QStringLiteral("Text files (*.txt);;All files (*)"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->selectFile(QStringLiteral("received.txt"));
     connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
         const QString problem = SaveTo(path);
+        if (const QString folder = QFileInfo(path).absolutePath();
+            problem.isEmpty() && folder != SaveFolder) {
+            SaveFolder = folder;
+            emit SaveFolderChanged();
+        }
         if (!problem.isEmpty())
             OpenMessageBox(window(), QStringLiteral("The received lines were not saved: %1").arg(problem));
     });

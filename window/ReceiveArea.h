@@ -4,9 +4,20 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTimer>
+#include <deque>
+#include <optional>
 
 class QMenu;
 class TimeMargin;
+
+// When a line came: the millisecond of the local day, and the clock's
+// millisecond (since 1970), which counts on across days, for the time since
+// the line before.
+struct LineTime {
+    static constexpr int NONE = -1;
+    int ofDay = NONE;
+    qint64 clock = 0;
+};
 
 // The multi-line box that shows the received lines, read-only to the user but
 // selectable and copyable.
@@ -30,17 +41,19 @@ public:
     static constexpr int FRAME_MS = 47;
 
     // A line's time when it has none: milliseconds since local midnight otherwise.
-    static constexpr int NO_TIME = -1;
+    static constexpr int NO_TIME = LineTime::NONE;
+    // What the margin beside the text shows of each line's time.
+    enum class Times { Hidden, OfDay, SincePrevious };
 
     explicit ReceiveArea(QWidget* parent = nullptr);
 
     // Adds the line and its line break at the end of the text within a frame,
     // with the time it came.
-    void AppendLine(QStringView line, int time = NO_TIME);
+    void AppendLine(QStringView line, LineTime time = {});
     // Adds a marked line, "TAB kind TAB text", in a colour of its own: no
     // line from a device holds a tab. Control characters in the text are
     // shown as U+FFFD.
-    void AppendMark(QStringView kind, QStringView text, int time = NO_TIME);
+    void AppendMark(QStringView kind, QStringView text, LineTime time = {});
     // Adds the lines that are waiting for the frame now.
     void Flush();
     // Empties the area, waiting lines included.
@@ -56,8 +69,10 @@ public:
     // How many lines have gone since the start: the block numbered n holds
     // line number LinesGone() + n of the session.
     qint64 LinesGone() const { return linesGone_; }
-    // Shows each line's time in a margin, keeping the view and the selection.
-    void ShowTimes(bool shown);
+    // Shows each line's time in a margin, or the time since the line before
+    // it, keeping the view and the selection.
+    void ShowTimes(Times shown);
+    Times ShownTimes() const { return times_; }
     // Makes the text larger (steps above 0) or smaller by a point a step,
     // the times with it, never the window's controls.
     void Zoom(int steps);
@@ -67,7 +82,7 @@ public:
     bool ZoomKey(const QKeyEvent& key);
     struct TimeInView {
         qreal top; // in the viewport
-        int time;
+        QString text;
     };
     // The times of the lines in view that have one.
     QList<TimeInView> TimesInView() const;
@@ -79,8 +94,14 @@ public:
     QMenu* CreateContextMenu();
     void AddMenuAction(QAction* action) { menuActions_.push_back(action); }
 
+    // Where Save As starts: the folder last saved in, once there is one.
+    QString SaveFolder;
+
 signals:
     void GotFocus();
+    void ZoomChanged(int steps);
+    // The user saved into a folder other than SaveFolder, which now names it.
+    void SaveFolderChanged();
     // Lines were added to the text or went from it.
     void Flushed();
 
@@ -97,12 +118,14 @@ protected:
 
 private:
     void SaveAs();
-    void Enqueue(int time);
+    void Enqueue(LineTime time);
     // Gives the new blocks their times and marked lines their colour.
     void Finish(QTextBlock block);
-    static QString TimeText(int time);
+    // The line's time as the margin shows it; empty for a line without one.
+    QString TimeText(const QTextBlock& block) const;
     // The text from start to end as shown with the times: each line's before it.
     QString TimedText(int start, int end) const;
+    void ForgetWaiting();
     void KeepWithinCharacterLimit();
     // A scroll downwards that shows the end goes all the way and follows it,
     // so that the wheel catches up with lines that keep arriving.
@@ -112,8 +135,14 @@ private:
     QString waiting_; // lines with their line breaks
     int waitingLines_ = 0;
     QList<int> waitingTimes_;
+    QList<qint64> waitingSince_;
+    // Of each line of the text, the milliseconds since the line before it;
+    // NO_TIME when either has no time.
+    std::deque<qint64> since_;
+    std::optional<qint64> lastClock_;            // of the last line with a time
     QList<std::pair<int, QColor>> waitingMarks_; // which waiting lines are marked, and their colour
     qint64 linesGone_ = 0;
+    Times times_ = Times::Hidden;
     TimeMargin* timeMargin_ = nullptr; // only while times are shown
     QTimer frame_;
     QElapsedTimer sinceFlush_; // since lines were last added to the text

@@ -22,12 +22,13 @@ void ReceiveArea::Zoom(int steps)
         return;
     zoom_ = zoom;
     // The times' margin is made again for the new size; the same line stays at the top.
-    const bool times = timeMargin_ != nullptr;
-    ShowTimes(false);
+    const Times times = times_;
+    ShowTimes(Times::Hidden);
     QFont zoomed = font();
     zoomed.setPointSizeF(unzoomedPoints_ + zoom_);
     setFont(zoomed);
     ShowTimes(times);
+    emit ZoomChanged(zoom_);
 }
 
 bool ReceiveArea::ZoomKey(const QKeyEvent& key)

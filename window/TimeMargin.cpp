@@ -7,8 +7,8 @@
 
 namespace {
 
-const QString CHARACTERS = QStringLiteral("0123456789:.");
-constexpr int COLON = 10, POINT = 11;
+// All that a time is written with.
+const QString CHARACTERS = QStringLiteral("0123456789:.+");
 
 } // namespace
 
@@ -16,13 +16,23 @@ TimeMargin::TimeMargin(ReceiveArea& area)
     : QWidget(&area), area_(area), font_(QRawFont::fromFont(area.font())),
       glyphs_(font_.glyphIndexesForString(CHARACTERS)), advances_(font_.advancesForGlyphIndexes(glyphs_))
 {
-    const QRect inside = area.contentsRect();
-    setGeometry(inside.left(), inside.top(), WidthFor(area.fontMetrics()), inside.height());
+    Place();
 }
 
-int TimeMargin::WidthFor(const QFontMetrics& metrics)
+int TimeMargin::WidthFor(const QFontMetrics& metrics, ReceiveArea::Times times)
 {
-    return metrics.horizontalAdvance(QStringLiteral("00:00:00.000")) + 2 * PADDING;
+    if (times == ReceiveArea::Times::Hidden)
+        return 0;
+    const QString widest =
+        times == ReceiveArea::Times::OfDay ? QStringLiteral("00:00:00.000") : QStringLiteral("+00:00:00.000");
+    return metrics.horizontalAdvance(widest) + 2 * PADDING;
+}
+
+void TimeMargin::Place()
+{
+    const QRect inside = area_.contentsRect();
+    setGeometry(inside.left(), inside.top(), WidthFor(area_.fontMetrics(), area_.ShownTimes()),
+                inside.height());
 }
 
 void TimeMargin::paintEvent(QPaintEvent* event)
@@ -32,25 +42,16 @@ void TimeMargin::paintEvent(QPaintEvent* event)
     painter.setPen(area_.palette().color(QPalette::PlaceholderText));
     const qreal ascent = area_.fontMetrics().ascent();
     for (const ReceiveArea::TimeInView& line : area_.TimesInView())
-        DrawTime(painter, line.top + ascent, line.time);
+        DrawTime(painter, line.top + ascent, line.text);
 }
 
-void TimeMargin::DrawTime(QPainter& painter, qreal baseline, int time)
+void TimeMargin::DrawTime(QPainter& painter, qreal baseline, const QString& text)
 {
-    const int parts[] = {time / 3'600'000, time / 60'000 % 60, time / 1000 % 60, time % 1000};
-    QList<int> characters;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0)
-            characters.push_back(part == 3 ? POINT : COLON);
-        if (part == 3)
-            characters.push_back(parts[part] / 100);
-        characters.push_back(parts[part] / 10 % 10);
-        characters.push_back(parts[part] % 10);
-    }
     QList<quint32> glyphs;
     QList<QPointF> positions;
     qreal x = 0;
-    for (int character : characters) {
+    for (QChar c : text) {
+        const qsizetype character = CHARACTERS.indexOf(c);
         glyphs.push_back(glyphs_[character]);
         positions.push_back({x, 0});
         x += advances_[character].x();

@@ -4,8 +4,9 @@
 #include <QRawFont>
 #include <QWidget>
 
+#include "window/ReceiveArea.h"
+
 class QFontMetrics;
-class ReceiveArea;
 
 // The strip beside the receive area's text that shows each line's time, as
 // editors show line numbers. A frame shows as many new times as new lines,
@@ -16,18 +17,21 @@ public:
 
     explicit TimeMargin(ReceiveArea& area);
 
-    // Wide enough for "00:00:00.000" in the font, with room either side.
-    static int WidthFor(const QFontMetrics& metrics);
+    // Wide enough for "00:00:00.000" in the font, or "+00:00:00.000", with
+    // room either side; 0 while hidden.
+    static int WidthFor(const QFontMetrics& metrics, ReceiveArea::Times times);
+    // Down the left of the area's inside.
+    void Place();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // hh:mm:ss.mmm of the milliseconds since midnight, right-aligned at the baseline.
-    void DrawTime(QPainter& painter, qreal baseline, int time);
+    // The time's text, right-aligned at the baseline.
+    void DrawTime(QPainter& painter, qreal baseline, const QString& text);
 
     ReceiveArea& area_;
     QRawFont font_;
-    QList<quint32> glyphs_; // of "0123456789:."
+    QList<quint32> glyphs_; // of CHARACTERS
     QList<QPointF> advances_;
 };

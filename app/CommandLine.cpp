@@ -59,6 +59,7 @@ void AddOwnOptions(QCommandLineParser& parser)
         {{"script"}, "Run the script in FILE once the window is shown (after --open's Open).", "FILE"},
         {{"tap"}, "Write the script's results to FILE as TAP once it has run.", "FILE"},
         {{"junit"}, "Write the script's results to FILE as JUnit XML once it has run.", "FILE"},
+        {{"no-settings"}, "Start as at a first start: read no settings and write none."},
     };
     for (const OwnOption& own : OWN_OPTIONS)
         parser.addOption(QCommandLineOption(own.names, QString::fromUtf8(own.description),
@@ -121,6 +122,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                       set("echo"),
                       PathOfArgument(value("script")),
                       PathOfArgument(value("tap")),
-                      PathOfArgument(value("junit"))};
+                      PathOfArgument(value("junit")),
+                      !set("no-settings"),
+                      {}};
     return result;
 }

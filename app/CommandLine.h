@@ -16,6 +16,8 @@ struct SessionOptions {
     std::filesystem::path script;    // run once the window is shown (and opened)
     std::filesystem::path tap;       // the script's reports, once it has run
     std::filesystem::path junit;
+    bool remember = false; // read and write the settings
+    QString settingsFile;  // where; empty: Settings::UsersFile()
 };
 
 // What the command line asks for.

@@ -6,6 +6,7 @@
 #include "app/DeviceNews.h"
 #include "app/ReceiveLoop.h"
 #include "app/SessionAids.h"
+#include "app/Settings.h"
 #include "app/WindowScript.h"
 #include "session/DeviceSession.h"
 #include "window/FrmCom3.h"
@@ -36,4 +37,5 @@ struct Program {
     SessionAids aids{window, link, files, loop.Clock};
     DeviceFollower follower{window, link, library, news, loop.Lines, aids, loop.Clock};
     WindowScript script{window, link, loop, aids, follower};
+    Settings settings{window, aids, follower};
 };

@@ -96,7 +96,7 @@ void SessionAids::StartOrStopLog()
         ShowLogState();
         if (const QString folder = QFileInfo(path).absolutePath(); folder != LogFolder) {
             LogFolder = folder;
-            emit LogFolderChanged();
+            emit LogFolderChanged(folder);
         }
     });
     dialog->open();

@@ -39,7 +39,7 @@ public:
 
 signals:
     // The user started a log in a folder other than LogFolder, which now names it.
-    void LogFolderChanged();
+    void LogFolderChanged(const QString& folder);
 
 private:
     void ShowChosenTimes();

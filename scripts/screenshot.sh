@@ -14,7 +14,7 @@ if [[ -z "${SCREENSHOT_DISPLAY_READY:-}" ]]; then
   SCREENSHOT_DISPLAY_READY=1 exec xvfb-run -a -s "-screen 0 640x600x24" "$0" "$@"
 fi
 
-build/run/app/pellmark &
+build/run/app/pellmark --no-settings &
 program=$!
 trap 'kill $program 2>/dev/null || true' EXIT
 window=$(xdotool search --sync --name 'by MpUsbApi')
@@ -32,7 +32,7 @@ import -window "$window" docs/screenshot.png
 kill $program
 wait $program || true
 
-build/run/app/pellmark --device demo --open --times --echo &
+build/run/app/pellmark --no-settings --device demo --open --times --echo &
 program=$!
 window=$(xdotool search --sync --name 'by MpUsbApi')
 xdotool windowfocus --sync "$window"

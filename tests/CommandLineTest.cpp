@@ -56,6 +56,8 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
         const SessionOptions set = ParseCommandLine({"pellmark", flag}).session;
         EXPECT_TRUE(set.*option && set.open + set.reopen + set.times + set.echo == 1) << flag;
     }
+    EXPECT_TRUE(ParseCommandLine({"pellmark"}).session.remember);
+    EXPECT_FALSE(ParseCommandLine({"pellmark", "--no-settings"}).session.remember);
 
 #ifndef _WIN32 // where arguments are bytes; Windows hands over wide characters
     // A path is opened as the very bytes given, UTF-8 or not.
@@ -78,7 +80,7 @@ TEST(CommandLine, DeviceAndOpenReachTheDemoDeviceWithATrace)
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     program.setProcessEnvironment(environment);
 #endif
-    program.start(PELLMARK_BINARY, {"--device", "demo", "--open", "--trace", trace});
+    program.start(PELLMARK_BINARY, {"--no-settings", "--device", "demo", "--open", "--trace", trace});
     QString traced;
     for (int i = 0; i < 100 && !traced.contains("direction 1 -> "); ++i) {
         QThread::msleep(50);

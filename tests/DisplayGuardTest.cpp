@@ -10,7 +10,7 @@ TEST(DisplayGuard, ADisplayThatCannotBeOpenedIsOneSentenceAndStatusOne)
         environment.insert("DISPLAY", display);
         QProcess program;
         program.setProcessEnvironment(environment);
-        program.start(PELLMARK_BINARY, {});
+        program.start(PELLMARK_BINARY, {"--no-settings"});
         ASSERT_TRUE(program.waitForFinished(10000));
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << display;
         EXPECT_EQ(program.exitCode(), 1) << display;
@@ -19,7 +19,7 @@ TEST(DisplayGuard, ADisplayThatCannotBeOpenedIsOneSentenceAndStatusOne)
         EXPECT_TRUE(said.contains("xvfb-run -a")) << said.toStdString();
         EXPECT_EQ(said.count('\n'), 1) << said.toStdString();
 
-        program.start(PELLMARK_BINARY, {"--version"});
+        program.start(PELLMARK_BINARY, {"--no-settings", "--version"});
         ASSERT_TRUE(program.waitForFinished(10000));
         EXPECT_EQ(program.exitCode(), 0);
     }

@@ -151,7 +151,7 @@ TEST(ScriptAtStart, RunsAfterOpenAndWritesItsTap)
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     program.setProcessEnvironment(environment);
 #endif
-    program.start(PELLMARK_BINARY, {"--device", "demo", "--open", "--tap", tap, "--script",
+    program.start(PELLMARK_BINARY, {"--no-settings", "--device", "demo", "--open", "--tap", tap, "--script",
                                     PELLMARK_SOURCE_DIR "/docs/examples/boot-banner.script"});
     for (int i = 0; i < 200 && !QFile::exists(tap); ++i)
         QThread::msleep(50);

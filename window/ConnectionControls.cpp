@@ -57,6 +57,7 @@ void FrmCom3::cmdPrepare_Click()
         if (link_.State.PipesOpen) {
             EnterConnected();
             sbrMessage->SetStatusText(QStringLiteral("Prepared"));
+            emit Opened(deviceId);
         } else {
             EnterIdle();
         }

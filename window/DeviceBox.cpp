@@ -72,7 +72,9 @@ void DeviceBox::ShowDevices(const std::vector<Entry>& entries)
             else
                 setItemText(row, entries[i].id);
             setItemData(row, entries[i].description, DESCRIPTION_ROLE);
-            setItemData(row, QVariant(), COUNTED_ROLE);
+            // An opened entry is asked about as the list opens, as one with no description is.
+            setItemData(row, entries[i].opened ? QVariant(true) : QVariant(), COUNTED_ROLE);
+            setItemData(row, entries[i].opened, OPENED_ROLE);
         }
         while (count() > first + static_cast<int>(entries.size()))
             removeItem(count() - 1);
@@ -82,11 +84,29 @@ void DeviceBox::ShowDevices(const std::vector<Entry>& entries)
 void DeviceBox::ShowAttached(const std::vector<AttachedDevice>& devices)
 {
     // The demo device is always there, also for the second it is away after a reset.
-    std::vector<Entry> entries{{QStringLiteral("demo"), QStringLiteral("Pellmark demo device")}};
-    // The first entry, the window's default, is said to be attached or not when the drop-down opens.
+    attached_.resize(1);
     for (const AttachedDevice& device : devices)
-        if (device.id != "demo" && QString::fromLatin1(device.id.c_str()) != itemText(0))
-            entries.push_back({QString::fromLatin1(device.id.c_str()), Description(device)});
+        if (device.id != "demo")
+            attached_.push_back({QString::fromLatin1(device.id.c_str()), Description(device)});
+    ShowEntries();
+}
+
+void DeviceBox::ShowOpened(const QStringList& ids)
+{
+    opened_ = ids;
+    ShowEntries();
+}
+
+void DeviceBox::ShowEntries()
+{
+    std::vector<Entry> entries;
+    for (const QString& id : opened_)
+        entries.push_back({id, QStringLiteral("(opened before)"), true});
+    // The first entry, the window's default, and those opened before are said
+    // to be attached or not when the drop-down opens.
+    for (const Entry& device : attached_)
+        if (device.id != itemText(0) && !opened_.contains(device.id))
+            entries.push_back(device);
     ShowDevices(entries);
 }
 
@@ -97,9 +117,12 @@ void DeviceBox::SayWhichAreAttached()
             if (!itemData(row, DESCRIPTION_ROLE).toString().isEmpty() &&
                 !itemData(row, COUNTED_ROLE).toBool())
                 continue;
+            const QString attached =
+                IsAttached(itemText(row)) ? QStringLiteral("attached") : QStringLiteral("not attached");
             setItemData(row,
-                        IsAttached(itemText(row)) ? QStringLiteral("(attached)")
-                                                  : QStringLiteral("(not attached)"),
+                        itemData(row, OPENED_ROLE).toBool()
+                            ? QStringLiteral("(opened before, %1)").arg(attached)
+                            : u'(' + attached + u')',
                         DESCRIPTION_ROLE);
             setItemData(row, true, COUNTED_ROLE);
         }

@@ -25,6 +25,8 @@ FrmCom3::FrmCom3(DeviceLink& link, QWidget* parent) : QWidget(parent), link_(lin
     connect(txtReceive, &ReceiveArea::GotFocus, this, &FrmCom3::txtReceive_GotFocus);
     for (QWidget* box : {static_cast<QWidget*>(txtSend), static_cast<QWidget*>(cmbDesc)})
         box->installEventFilter(this);
+    connect(txtReceive, &ReceiveArea::ZoomChanged, this, &FrmCom3::ZoomChanged);
+    connect(txtReceive, &ReceiveArea::SaveFolderChanged, this, &FrmCom3::SaveFolderChanged);
     cmbDesc->IsAttached = [this](const QString& id) { return IsDeviceAttached && IsDeviceAttached(id); };
 }
 
@@ -61,6 +63,21 @@ void FrmCom3::SetDeviceText(const QString& text)
 void FrmCom3::ListDevices(const std::vector<AttachedDevice>& devices)
 {
     cmbDesc->ShowAttached(devices);
+}
+
+void FrmCom3::ListOpened(const QStringList& ids)
+{
+    cmbDesc->ShowOpened(ids);
+}
+
+void FrmCom3::Zoom(int steps)
+{
+    txtReceive->Zoom(steps);
+}
+
+void FrmCom3::SetSaveFolder(const QString& folder)
+{
+    txtReceive->SaveFolder = folder;
 }
 
 void FrmCom3::AddReceiveMenuAction(QAction* action)

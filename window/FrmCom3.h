@@ -51,6 +51,8 @@ public:
     void SetDeviceText(const QString& text);
     // The attached devices, into the device box's list.
     void ListDevices(const std::vector<AttachedDevice>& devices);
+    // The identifiers opened before, most recent first, into the list after its first entry.
+    void ListOpened(const QStringList& ids);
     // What the program is doing beyond the original's, said in the title
     // after its text; an empty text takes the saying away.
     enum class Doing { Recording, Waiting };
@@ -59,6 +61,10 @@ public:
     void AddReceiveMenuAction(QAction* action);
     // Shows or hides the time of each received line, or the time since the line before.
     void ShowTimes(ReceiveArea::Times shown);
+    // Makes the received text larger (steps above 0) or smaller.
+    void Zoom(int steps);
+    // Where Save As starts.
+    void SetSaveFolder(const QString& folder);
     // Presses Open as the user would, once the events waiting now are handled.
     void PressOpenSoon();
 
@@ -97,6 +103,12 @@ signals:
     void LineWritten(const QString& sent);
     // A line was not written because the pipes are closed: what would have gone out.
     void LineNotWritten(const QString& line);
+    // Open opened the pipes of the device with this identifier.
+    void Opened(const QString& id);
+    // The received text is zoomed by so many steps now; by the user or by Zoom.
+    void ZoomChanged(int steps);
+    // The user saved the received lines into another folder than before.
+    void SaveFolderChanged(const QString& folder);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -280,7 +280,7 @@ void ReceiveArea::SaveAs()
         if (const QString folder = QFileInfo(path).absolutePath();
             problem.isEmpty() && folder != SaveFolder) {
             SaveFolder = folder;
-            emit SaveFolderChanged();
+            emit SaveFolderChanged(folder);
         }
         if (!problem.isEmpty())
             OpenMessageBox(window(), QStringLiteral("The received lines were not saved: %1").arg(problem));

@@ -101,7 +101,7 @@ signals:
     void GotFocus();
     void ZoomChanged(int steps);
     // The user saved into a folder other than SaveFolder, which now names it.
-    void SaveFolderChanged();
+    void SaveFolderChanged(const QString& folder);
     // Lines were added to the text or went from it.
     void Flushed();
 

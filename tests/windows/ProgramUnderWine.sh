@@ -13,7 +13,7 @@ wineserver=$(dirname "$wine")/wineserver64
 [[ -x $wineserver ]] || wineserver=$(dirname "$wine")/wineserver
 "$wineserver" -k 2>/dev/null
 log=résumé-テスト.log
-"$wine" "$exe" --device demo --open --log "$log" >out.txt 2>&1 &
+"$wine" "$exe" --no-settings --device demo --open --log "$log" >out.txt 2>&1 &
 program=$!
 fail() { echo "FAILED: $1"; cat out.txt "$log" 2>/dev/null; kill $program 2>/dev/null; exit 1; }
 waitFor() { # what, then a command that holds once it has happened

@@ -124,10 +124,14 @@ void Settings::Load(const QString& file)
                              height = read.Number(QStringLiteral("window/height"), 1, LARGEST_PLACE),
                              x = read.Number(QStringLiteral("window/x"), -LARGEST_PLACE, LARGEST_PLACE),
                              y = read.Number(QStringLiteral("window/y"), -LARGEST_PLACE, LARGEST_PLACE);
+    // The place of the inside, not of the frame, which is not known before
+    // the window is shown: the window comes back where it was, not a title
+    // bar lower each time.
     if (width && height)
         window_.resize(*width, *height);
-    if (x && y && OnAScreen(QRect(*x, *y, window_.width(), window_.height())))
-        window_.move(*x, *y);
+    if (const QRect place(x.value_or(0), y.value_or(0), window_.width(), window_.height());
+        x && y && OnAScreen(place))
+        window_.setGeometry(place);
     if (read.Flag(QStringLiteral("window/maximised")).value_or(false))
         window_.setWindowState(Qt::WindowMaximized);
     for (const Tick& tick : Ticks())
@@ -194,10 +198,11 @@ void Settings::WriteGeometry()
     const bool maximised = window_.isMaximized();
     file_->setValue(QStringLiteral("window/maximised"), maximised);
     if (!maximised) {
-        file_->setValue(QStringLiteral("window/x"), window_.x());
-        file_->setValue(QStringLiteral("window/y"), window_.y());
-        file_->setValue(QStringLiteral("window/width"), window_.width());
-        file_->setValue(QStringLiteral("window/height"), window_.height());
+        const QRect place = window_.geometry();
+        file_->setValue(QStringLiteral("window/x"), place.x());
+        file_->setValue(QStringLiteral("window/y"), place.y());
+        file_->setValue(QStringLiteral("window/width"), place.width());
+        file_->setValue(QStringLiteral("window/height"), place.height());
     }
     Sync();
 }

@@ -57,8 +57,7 @@ TEST_F(Remembered, WhatTheUserChangesIsThereAtTheNextStartButNotWhatTheCommandLi
         options.echo = true;
         Program program(options);
         DarAdoMain::Start(program, options);
-        program.window.resize(700, 600);
-        program.window.move(20, 30);
+        program.window.setGeometry(20, 30, 700, 600);
         program.aids.ShowTimes.setChecked(true);
         program.aids.TimesSince.setChecked(true);
         program.window.Zoom(2);
@@ -83,8 +82,7 @@ TEST_F(Remembered, WhatTheUserChangesIsThereAtTheNextStartButNotWhatTheCommandLi
     Program program(options);
     DarAdoMain::Start(program, options);
     program.StartDeviceList();
-    EXPECT_EQ(program.window.size(), QSize(700, 600));
-    EXPECT_EQ(program.window.pos(), QPoint(20, 30));
+    EXPECT_EQ(program.window.geometry(), QRect(20, 30, 700, 600));
     EXPECT_EQ(program.window.txtReceive->ShownTimes(), ReceiveArea::Times::SincePrevious);
     EXPECT_FALSE(program.aids.ShowSent.isChecked());
     EXPECT_EQ(program.window.txtReceive->Zoomed(), 2);

@@ -20,12 +20,6 @@ struct Remembered : ::testing::Test {
         options.remember = true;
         options.settingsFile = folder.filePath("pellmark.ini");
     }
-    void Write(const QByteArray& text)
-    {
-        QFile file(options.settingsFile);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
     // The dialog a menu item opened, without a loop of its own, accepted in a folder.
     static void AcceptIn(QWidget& parent, const QString& within)
     {
@@ -100,10 +94,13 @@ TEST_F(Remembered, WhatTheUserChangesIsThereAtTheNextStartButNotWhatTheCommandLi
 
 TEST_F(Remembered, ValuesThatCannotBeUsedAreIgnoredEachAloneAndSaidOnce)
 {
-    Write("[window]\nwidth=wide\nheight=600\nx=-5000\ny=10\nmaximised=yes\n"
-          "[menu]\ntimes=true\nreopen=1\nsentLines=true, false\n"
-          "[view]\nzoom=1000\n[opened]\n1=vid_1234&pid_5678\n2=\n3=\"a\\tb\"\n4=vid_1234&pid_5678\n"
-          "[folders]\nlog=/tmp\n");
+    QFile file(options.settingsFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[window]\nwidth=wide\nheight=600\nx=-5000\ny=10\nmaximised=yes\n"
+               "[menu]\ntimes=true\nreopen=1\nsentLines=true, false\n"
+               "[view]\nzoom=1000\n[opened]\n1=vid_1234&pid_5678\n2=\n3=\"a\\tb\"\n4=vid_1234&pid_5678\n"
+               "[folders]\nlog=/tmp\n");
+    file.close();
     testing::internal::CaptureStderr();
     Program program(options);
     DarAdoMain::Start(program, options);

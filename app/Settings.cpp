@@ -83,6 +83,12 @@ bool OnAScreen(const QRect& place)
     return QGuiApplication::screenAt(title) != nullptr;
 }
 
+// The default entry and the demo device are always in the list.
+bool Remembers(const QString& id)
+{
+    return id != FrmCom3::DEFAULT_DEVICE && id != u"demo";
+}
+
 } // namespace
 
 QString Settings::UsersFile()
@@ -127,8 +133,9 @@ void Settings::Load(const QString& file)
     // The place of the inside, not of the frame, which is not known before
     // the window is shown: the window comes back where it was, not a title
     // bar lower each time.
-    if (width && height)
-        window_.resize(*width, *height);
+    // No larger than the main screen: a size saved on a larger one fits this one.
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); width && height && screen)
+        window_.resize(QSize(*width, *height).boundedTo(screen->availableGeometry().size()));
     if (const QRect place(x.value_or(0), y.value_or(0), window_.width(), window_.height());
         x && y && OnAScreen(place))
         window_.setGeometry(place);
@@ -141,7 +148,7 @@ void Settings::Load(const QString& file)
         window_.Zoom(*zoom);
     for (int i = 1; i <= OPENED_KEPT; ++i)
         if (const std::optional<QString> id = read.Line(QStringLiteral("opened/%1").arg(i));
-            id && !opened_.contains(*id))
+            id && Remembers(*id) && !opened_.contains(*id))
             opened_ << *id;
     if (const std::optional<QString> folder = read.Line(QStringLiteral("folders/saveAs")))
         window_.SetSaveFolder(*folder);
@@ -172,8 +179,7 @@ void Settings::Watch()
 
 void Settings::Opened(const QString& id)
 {
-    // Both are always in the list.
-    if (id == FrmCom3::DEFAULT_DEVICE || id == u"demo")
+    if (!Remembers(id) || (!opened_.isEmpty() && opened_.front() == id))
         return;
     opened_.removeAll(id);
     opened_.prepend(id);
@@ -197,8 +203,7 @@ void Settings::WriteGeometry()
     // A maximised window keeps the size and place it had before, to come back to.
     const bool maximised = window_.isMaximized();
     file_->setValue(QStringLiteral("window/maximised"), maximised);
-    if (!maximised) {
-        const QRect place = window_.geometry();
+    if (const QRect place = maximised ? window_.normalGeometry() : window_.geometry(); place.isValid()) {
         file_->setValue(QStringLiteral("window/x"), place.x());
         file_->setValue(QStringLiteral("window/y"), place.y());
         file_->setValue(QStringLiteral("window/width"), place.width());

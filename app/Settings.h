@@ -32,8 +32,9 @@ public:
     // file, nothing is read or written, as at a first start.
     void Load(const QString& file);
     // Once the window is loaded: lists the identifiers opened before and
-    // writes each change from now on. What was set before it, the command
-    // line's choices, is this run's alone.
+    // writes each change from now on. The ticks set before it, the command
+    // line's, are this run's alone; an identifier opened is remembered however
+    // Open was pressed.
     void Watch();
 
 protected:

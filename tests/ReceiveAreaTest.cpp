@@ -83,6 +83,8 @@ TEST_F(Area, ReceiveAreaDropsTheOldestLinesBeyondItsLimit)
     window.txtReceive->ShowTimes(ReceiveArea::Times::SincePrevious);
     window.txtReceive->verticalScrollBar()->setValue(0);
     EXPECT_EQ(window.txtReceive->TimesInView().front().text, "+0.009");
+    window.txtReceive->Clear();
+    EXPECT_TRUE(window.txtReceive->TimesInView().isEmpty());
 
     // Long lines are bounded by their characters too, whole lines going.
     const QString longest(2048, u'y');
@@ -174,22 +176,24 @@ TEST_F(Area, TimesSinceThePreviousLineCountOnAcrossMidnightAndAClearAndAreCopied
     ReceiveArea& area = *window.txtReceive;
     constexpr qint64 DAY = 86'400'000, CLOCK = 20'000 * DAY;
     const auto add = [&](const char* line, qint64 clock) {
-        area.AppendLine(QString::fromLatin1(line), {static_cast<int>(clock % DAY), clock});
+        area.AppendLine(QString::fromUtf8(line), {static_cast<int>(clock % DAY), clock});
     };
     add("first", CLOCK + DAY - 2);
-    add("after midnight", CLOCK + DAY + 10);
+    add("after\u2029midnight", CLOCK + DAY + 10); // one line, not two
     area.AppendLine(u"untimed");
     add("a minute on", CLOCK + DAY + 65'260);
     add("clock set back", CLOCK);
+    area.AppendMark(u"step", QString("one%1line").arg(QChar(QChar::ParagraphSeparator)), {0, CLOCK});
     area.Flush();
     area.ShowTimes(ReceiveArea::Times::SincePrevious);
     area.selectAll();
     area.copy();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "           first\n"
-                                                    "    +0.012 after midnight\n"
-                                                    "           untimed\n"
-                                                    " +1:05.250 a minute on\n"
-                                                    "    +0.000 clock set back\n");
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "           first\n"
+                                                                  "    +0.012 after\uFFFDmidnight\n"
+                                                                  "           untimed\n"
+                                                                  " +1:05.250 a minute on\n"
+                                                                  "    +0.000 clock set back\n"
+                                                                  "    +0.000 \tstep\tone\uFFFDline\n");
     area.Clear();
     add("a day on", CLOCK + 27 * 3'600'000);
     area.Flush();

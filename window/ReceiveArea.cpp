@@ -21,6 +21,13 @@ namespace {
 const QColor SENT_COLOUR(0, 0, 170);
 const QColor MARK_COLOUR(96, 96, 96);
 
+// What the text would take for the end of a block, splitting a line in two
+// and the line's time and colour from it: each is shown as U+FFFD.
+bool EndsABlock(QChar c)
+{
+    return c == QChar::ParagraphSeparator || c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1;
+}
+
 } // namespace
 
 ReceiveArea::ReceiveArea(QWidget* parent) : QPlainTextEdit(parent)
@@ -76,7 +83,11 @@ void ReceiveArea::ScrollToEnd()
 
 void ReceiveArea::AppendLine(QStringView line, LineTime time)
 {
+    const qsizetype from = waiting_.size();
     waiting_ += line;
+    for (QChar* c = waiting_.data() + from; c != waiting_.data() + waiting_.size(); ++c)
+        if (EndsABlock(*c))
+            *c = QChar::ReplacementCharacter;
     waiting_ += u'\n';
     Enqueue(time);
 }
@@ -88,7 +99,8 @@ void ReceiveArea::AppendMark(QStringView kind, QStringView text, LineTime time)
     waiting_ += kind;
     waiting_ += u'\t';
     for (QChar c : text)
-        waiting_ += c.category() == QChar::Other_Control ? QChar(QChar::ReplacementCharacter) : c;
+        waiting_ +=
+            c.category() == QChar::Other_Control || EndsABlock(c) ? QChar(QChar::ReplacementCharacter) : c;
     waiting_ += u'\n';
     Enqueue(time);
 }
@@ -215,6 +227,7 @@ void ReceiveArea::Clear()
 {
     frame_.stop();
     ForgetWaiting();
+    since_.clear();
     linesGone_ += document()->blockCount() - 1;
     clear();
     following_ = true;

@@ -156,7 +156,8 @@ std::map<std::string, double> MeasureRunningProgram(double seconds)
         span = RunFor(idle.loop, seconds);
         results["idle_cpu_percent_open"] = 100 * span.cpu / span.wall;
     }
-    // Streaming plain, with the times and the sent lines shown, with a trace
+    // Streaming plain, with the times and the sent lines shown (the times of
+    // day, and the times since the line before), with a trace
     // of every call written to a file, and with a script beside it that
     // searches every line: three rounds, interleaved, and the median of each.
     QTemporaryDir folder;
@@ -168,13 +169,15 @@ std::map<std::string, double> MeasureRunningProgram(double seconds)
     }
     std::map<std::string, std::vector<double>> rounds;
     for (int round = 0; round < 3; ++round)
-        for (const std::string variant : {"", "_aids", "_traced", "_script"}) {
+        for (const std::string variant : {"", "_aids", "_since", "_traced", "_script"}) {
             SessionOptions options;
             if (variant == "_traced")
                 options.tracePath = folder.filePath(QStringLiteral("stream.trace")).toStdString();
             DemoProgram streaming(options);
-            streaming.program.aids.ShowTimes.setChecked(variant == "_aids");
-            streaming.program.aids.ShowSent.setChecked(variant == "_aids");
+            const bool aids = variant == "_aids" || variant == "_since";
+            streaming.program.aids.ShowTimes.setChecked(aids);
+            streaming.program.aids.TimesSince.setChecked(variant == "_since");
+            streaming.program.aids.ShowSent.setChecked(aids);
             streaming.Open();
             streaming.Send(QStringLiteral("COUNT 1000000000"));
             if (variant == "_script")

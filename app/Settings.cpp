@@ -130,12 +130,12 @@ void Settings::Load(const QString& file)
                              height = read.Number(QStringLiteral("window/height"), 1, LARGEST_PLACE),
                              x = read.Number(QStringLiteral("window/x"), -LARGEST_PLACE, LARGEST_PLACE),
                              y = read.Number(QStringLiteral("window/y"), -LARGEST_PLACE, LARGEST_PLACE);
-    // The place of the inside, not of the frame, which is not known before
-    // the window is shown: the window comes back where it was, not a title
-    // bar lower each time.
     // No larger than the main screen: a size saved on a larger one fits this one.
     if (const QScreen* screen = QGuiApplication::primaryScreen(); width && height && screen)
         window_.resize(QSize(*width, *height).boundedTo(screen->availableGeometry().size()));
+    // The place of the inside, not of the frame, which is not known before
+    // the window is shown: the window comes back where it was, not a title
+    // bar lower each time.
     if (const QRect place(x.value_or(0), y.value_or(0), window_.width(), window_.height());
         x && y && OnAScreen(place))
         window_.setGeometry(place);

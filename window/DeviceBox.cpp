@@ -83,8 +83,7 @@ void DeviceBox::ShowDevices(const std::vector<Entry>& entries)
 
 void DeviceBox::ShowAttached(const std::vector<AttachedDevice>& devices)
 {
-    // The demo device is always there, also for the second it is away after a reset.
-    attached_.resize(1);
+    attached_.clear();
     for (const AttachedDevice& device : devices)
         if (device.id != "demo")
             attached_.push_back({QString::fromLatin1(device.id.c_str()), Description(device)});
@@ -102,6 +101,8 @@ void DeviceBox::ShowEntries()
     std::vector<Entry> entries;
     for (const QString& id : opened_)
         entries.push_back({id, QStringLiteral("(opened before)"), true});
+    // The demo device is always there, also for the second it is away after a reset.
+    entries.push_back({QStringLiteral("demo"), QStringLiteral("Pellmark demo device")});
     // The first entry, the window's default, and those opened before are said
     // to be attached or not when the drop-down opens.
     for (const Entry& device : attached_)

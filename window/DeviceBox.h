@@ -56,5 +56,5 @@ private:
     void KeepingTheText(const std::function<void()>& change);
 
     QStringList opened_;
-    std::vector<Entry> attached_{{QStringLiteral("demo"), QStringLiteral("Pellmark demo device")}};
+    std::vector<Entry> attached_; // but the demo device
 };

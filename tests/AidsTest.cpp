@@ -43,7 +43,7 @@ namespace {
 
 struct Find : WindowFixture {
     void SetUp() override { ShowWindow(); }
-    QString MatchLine() const { return window.txtReceive->textCursor().block().text(); }
+    QString MatchLine() const { return window.txtReceive->LineText(window.txtReceive->SelectionStart().line); }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {
         QTest::keyClick(window.findBar->Field, key, modifiers);
@@ -55,6 +55,7 @@ struct Find : WindowFixture {
 TEST_F(Find, StepsThroughMatchesWhileLinesArriveAndTheOldestGo)
 {
     ReceiveArea& area = *window.txtReceive;
+    area.SetLineLimit(60); // beyond 66 lines, it keeps 60
     for (int i = 0; i < 10; ++i)
         area.AppendLine(QString("line %1 %2").arg(i).arg(i == 9 ? "hit, hit" : i % 3 == 0 ? "hit" : "miss"));
     area.AppendMark(u"sent", u"hit"); // marks are not searched; waiting lines are
@@ -66,15 +67,15 @@ TEST_F(Find, StepsThroughMatchesWhileLinesArriveAndTheOldestGo)
     QTest::keyClicks(window.findBar->Field, "hit");
     EXPECT_EQ(window.findBar->Count->text(), "5 matches");
     EXPECT_EQ(MatchLine(), "line 9 hit, hit");
-    const int later = area.textCursor().selectionStart();
+    const qsizetype later = area.SelectionStart().column;
     EXPECT_FALSE(area.Following());
     Key(Qt::Key_Return); // each match of a line in turn
-    EXPECT_EQ(area.textCursor().selectionStart(), later - 5);
+    EXPECT_EQ(area.SelectionStart().column, later - 5);
     Key(Qt::Key_Return);
     EXPECT_EQ(MatchLine(), "line 6 hit");
     Key(Qt::Key_F3, Qt::ShiftModifier);
     Key(Qt::Key_F3, Qt::ShiftModifier);
-    EXPECT_EQ(area.textCursor().selectionStart(), later);
+    EXPECT_EQ(area.SelectionStart().column, later);
     Key(Qt::Key_Return, Qt::ShiftModifier); // wraps to the oldest
     EXPECT_EQ(MatchLine(), "line 0 hit");
 
@@ -82,7 +83,7 @@ TEST_F(Find, StepsThroughMatchesWhileLinesArriveAndTheOldestGo)
     area.Flush();
     EXPECT_EQ(window.findBar->Count->text(), "6 matches");
     // Lines 0 to 6 go, the current match with them.
-    for (int i = 0; i < ReceiveArea::LINE_LIMIT - 5; ++i)
+    for (int i = 0; i < 55; ++i)
         area.AppendLine(u"filler");
     area.Flush();
     EXPECT_EQ(window.findBar->Count->text(), "3 matches");

@@ -153,7 +153,7 @@ TEST_F(Loop, EachLineReadsTheClockOnceForTheAreaAndTheLog)
     }
     EXPECT_EQ(reads, 2);
     window.txtReceive->Flush();
-    EXPECT_EQ(window.txtReceive->document()->firstBlock().userState(), LocalMillisecondOfDay(time));
+    EXPECT_EQ(window.txtReceive->Lines().OfDay(0), LocalMillisecondOfDay(time));
     const std::string stamp = LocalTimeText(time);
     EXPECT_EQ(LinesOf(folder.filePath("lines.log").toStdString()), std::vector({stamp + " A", stamp + " B"}));
 }

@@ -84,9 +84,6 @@ TEST_F(Layout, CaptionsTextsAndColours)
 
     EXPECT_EQ(window.txtReceive->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(window.txtReceive->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    EXPECT_EQ(window.txtReceive->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    EXPECT_TRUE(window.txtReceive->isReadOnly());
-    EXPECT_FALSE(window.txtReceive->isUndoRedoEnabled());
 
     // A screen reader hears the captions, without their access-key marks.
     const std::pair<QWidget*, const char*> spoken[] = {

@@ -1,67 +1,189 @@
 #include "window/ReceiveArea.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
-#include <QMimeData>
 #include <QSaveFile>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextLayout>
 #include <algorithm>
-#include <utility>
 
 #include "window/MessageBoxes.h"
 #include "window/TimeMargin.h"
 
 namespace {
 
-const QColor SENT_COLOUR(0, 0, 170);
-const QColor MARK_COLOUR(96, 96, 96);
-
-// What the text would take for the end of a block, splitting a line in two
-// and the line's time and colour from it: each is shown as U+FFFD.
-bool EndsABlock(QChar c)
+// What would end a line in the text copied or saved, splitting it in two:
+// each is shown as U+FFFD.
+bool EndsALine(QChar c)
 {
     return c == QChar::ParagraphSeparator || c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1;
 }
 
 } // namespace
 
-ReceiveArea::ReceiveArea(QWidget* parent) : QPlainTextEdit(parent)
+ReceiveArea::ReceiveArea(QWidget* parent) : QAbstractScrollArea(parent)
 {
-    setUndoRedoEnabled(false);
-    // What the device said cannot be changed, only selected and copied.
-    setReadOnly(true);
-    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(false);
-    // The document keeps one more block: the empty one after the last line break.
-    setMaximumBlockCount(LINE_LIMIT + 1);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setTabChangesFocus(true);
     frame_.setSingleShot(true);
     frame_.setTimerType(Qt::PreciseTimer);
     connect(&frame_, &QTimer::timeout, this, &ReceiveArea::Flush);
     QScrollBar* bar = verticalScrollBar();
-    // Only the user moves the view off the end or back to it.
-    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
-        if (!adjusting_)
-            following_ = value == bar->maximum();
-    });
+    bar->setSingleStep(1);
+    connect(bar, &QScrollBar::valueChanged, this, &ReceiveArea::OnBarMoved);
     connect(bar, &QScrollBar::actionTriggered, this, &ReceiveArea::CatchUp);
-    connect(this, &QPlainTextEdit::updateRequest, this, [this] {
-        if (timeMargin_)
-            timeMargin_->update();
-    });
     // The end may have moved on while the thumb was held there.
     connect(bar, &QScrollBar::sliderReleased, this, [this] {
         if (following_)
             ScrollToEnd();
     });
+}
+
+ReceiveArea::~ReceiveArea() = default;
+
+void ReceiveArea::AppendLine(QStringView line, LineTime time)
+{
+    if (std::none_of(line.begin(), line.end(), EndsALine))
+        return Append(line, LineStore::Look::Plain, time);
+    QString kept = line.toString();
+    std::replace_if(kept.begin(), kept.end(), EndsALine, QChar(QChar::ReplacementCharacter));
+    Append(kept, LineStore::Look::Plain, time);
+}
+
+void ReceiveArea::AppendMark(QStringView kind, QStringView text, LineTime time)
+{
+    QString line = QChar(u'\t') + kind.toString() + QChar(u'\t');
+    for (QChar c : text)
+        line += c.category() == QChar::Other_Control || EndsALine(c) ? QChar(QChar::ReplacementCharacter) : c;
+    Append(line, kind == u"sent" ? LineStore::Look::Sent : LineStore::Look::Mark, time);
+}
+
+void ReceiveArea::Append(QStringView text, LineStore::Look look, LineTime time)
+{
+    qint64 sincePrevious = NO_TIME;
+    if (time.ofDay != NO_TIME) {
+        // A clock set back gives no negative time.
+        if (lastClock_)
+            sincePrevious = std::max<qint64>(time.clock - *lastClock_, 0);
+        lastClock_ = time.clock;
+    }
+    store_.Append(text, look, time.ofDay, sincePrevious);
+    if (frame_.isActive())
+        return; // never restarted by a line: frames keep coming while lines do
+    const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : FRAME_MS;
+    if (since >= FRAME_MS)
+        Flush();
+    else
+        frame_.start(static_cast<int>(FRAME_MS - since));
+}
+
+void ReceiveArea::SetLineLimit(qint64 lines)
+{
+    limit_ = std::max<qint64>(lines, 1);
+}
+
+void ReceiveArea::Flush()
+{
+    frame_.stop();
+    if (shown_ == store_.End())
+        return;
+    sinceFlush_.start();
+    QScrollBar* bar = verticalScrollBar();
+    const bool following = following_ && !mouseHeld_ && !bar->isSliderDown();
+    shown_ = store_.End();
+    if (store_.Count() > limit_ + limit_ / 10 || store_.Bytes() > BYTE_LIMIT) {
+        const qint64 before = store_.First();
+        store_.DropBefore(store_.End() - limit_, BYTE_LIMIT);
+        droppedSinceClear_ += store_.First() - before;
+        droppedMark_ = droppedSinceClear_ > 0;
+        std::erase_if(layouts_, [this](const auto& laid) { return laid.first < store_.First(); });
+    }
+    if (top_ < FirstLine()) {
+        // Its text went: the view stops at the oldest line kept.
+        top_ = FirstLine();
+        topHidden_ = 0;
+    }
+    if (following)
+        std::tie(top_, topHidden_) = EndTop();
+    SetBar();
+    emit Flushed();
+    // On screen now, not at the loop's next turn, which may be a read's wait away.
+    viewport()->repaint();
+    if (timeMargin_)
+        timeMargin_->repaint();
+}
+
+void ReceiveArea::Clear()
+{
+    frame_.stop();
+    store_.Clear();
+    shown_ = store_.End();
+    droppedSinceClear_ = 0;
+    droppedMark_ = false;
+    ForgetLayouts();
+    top_ = shown_;
+    topHidden_ = 0;
+    anchor_ = caret_ = {shown_, 0};
+    following_ = true;
+    SetBar();
+    emit Flushed();
+    viewport()->update();
+}
+
+QString ReceiveArea::LineText(qint64 line) const
+{
+    if (line >= store_.First())
+        return store_.StringOf(line);
+    return QStringLiteral("\tdropped\t%1 older lines were dropped from this view%2")
+        .arg(droppedSinceClear_)
+        .arg(logging_ ? QStringLiteral("; the log holds them") : QString());
+}
+
+LineStore::Look ReceiveArea::LookOf(qint64 line) const
+{
+    return line >= store_.First() ? store_.LookOf(line) : LineStore::Look::Mark;
+}
+
+void ReceiveArea::ScrollToEnd()
+{
+    Flush();
+    std::tie(top_, topHidden_) = EndTop();
+    following_ = true;
+    SetBar();
+    viewport()->update();
+}
+
+void ReceiveArea::SetBar()
+{
+    QScrollBar* bar = verticalScrollBar();
+    const bool adjusting = std::exchange(adjusting_, true);
+    bar->setRange(0, static_cast<int>(EndTop().first - FirstLine()));
+    bar->setPageStep(std::max(1, viewport()->height() / std::max(1, fontMetrics().lineSpacing())));
+    bar->setValue(static_cast<int>(top_ - FirstLine()));
+    adjusting_ = adjusting;
+}
+
+void ReceiveArea::OnBarMoved(int value)
+{
+    if (adjusting_)
+        return;
+    // Only the user moves the view off the end or back to it.
+    QScrollBar* bar = verticalScrollBar();
+    following_ = value == bar->maximum();
+    if (following_)
+        std::tie(top_, topHidden_) = EndTop();
+    else
+        top_ = FirstLine() + value, topHidden_ = 0;
+    viewport()->update();
 }
 
 void ReceiveArea::CatchUp(int action)
@@ -73,211 +195,127 @@ void ReceiveArea::CatchUp(int action)
         bar->setSliderPosition(bar->maximum());
 }
 
-void ReceiveArea::ScrollToEnd()
+void ReceiveArea::ScrollRows(int rows)
+{
+    const qreal row = fontMetrics().lineSpacing();
+    qreal move = rows * row;
+    const auto [endLine, endHidden] = EndTop();
+    if (move > 0) {
+        topHidden_ += move;
+        while (top_ < endLine && topHidden_ >= HeightOf(top_))
+            topHidden_ -= HeightOf(top_++);
+        // Within a page of the end, the end is in view: it goes all the way.
+        following_ = endLine - top_ < verticalScrollBar()->pageStep();
+        if (following_)
+            top_ = endLine, topHidden_ = endHidden;
+    } else {
+        topHidden_ += move;
+        while (topHidden_ < 0 && top_ > FirstLine())
+            topHidden_ += HeightOf(--top_);
+        topHidden_ = std::max<qreal>(topHidden_, 0);
+        following_ = false;
+    }
+    SetBar();
+    viewport()->update();
+}
+
+std::pair<qint64, qreal> ReceiveArea::EndTop() const
+{
+    qreal room = viewport()->height() - 2 * MARGIN;
+    for (qint64 line = EndLine() - 1; line >= FirstLine(); --line) {
+        const qreal height = HeightOf(line);
+        if (height >= room)
+            return {line, height - room};
+        room -= height;
+    }
+    return {FirstLine(), 0};
+}
+
+void ReceiveArea::ShowMatch(Position start, qsizetype length, int clearOfTop)
 {
     Flush();
-    QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->maximum());
-    following_ = true;
+    following_ = false;
+    anchor_ = start;
+    caret_ = {start.line, start.column + length};
+    const QTextLayout& layout = Layout(start.line);
+    const QTextLine row = layout.lineForTextPosition(static_cast<int>(start.column));
+    // The match's line a third of the way down, and never under what covers the top.
+    const int lineHeight = std::max(1, fontMetrics().lineSpacing());
+    const int linesInView = std::max(1, viewport()->height() / lineHeight);
+    const int above = std::max(clearOfTop / lineHeight + 1, linesInView / 3);
+    top_ = start.line;
+    topHidden_ = row.isValid() ? row.y() : 0;
+    ScrollRows(-above);
+    following_ = false;
 }
 
-void ReceiveArea::AppendLine(QStringView line, LineTime time)
+ReceiveArea::Position ReceiveArea::Clamped(Position place) const
 {
-    const qsizetype from = waiting_.size();
-    waiting_ += line;
-    for (QChar* c = waiting_.data() + from; c != waiting_.data() + waiting_.size(); ++c)
-        if (EndsABlock(*c))
-            *c = QChar::ReplacementCharacter;
-    waiting_ += u'\n';
-    Enqueue(time);
+    if (place.line < FirstLine())
+        return {FirstLine(), 0};
+    if (place.line >= EndLine())
+        return {EndLine(), 0};
+    return place;
 }
 
-void ReceiveArea::AppendMark(QStringView kind, QStringView text, LineTime time)
+bool ReceiveArea::HasSelection() const
 {
-    waitingMarks_.push_back({waitingLines_, kind == u"sent" ? SENT_COLOUR : MARK_COLOUR});
-    waiting_ += u'\t';
-    waiting_ += kind;
-    waiting_ += u'\t';
-    for (QChar c : text)
-        waiting_ +=
-            c.category() == QChar::Other_Control || EndsABlock(c) ? QChar(QChar::ReplacementCharacter) : c;
-    waiting_ += u'\n';
-    Enqueue(time);
+    return SelectionStart() != SelectionEnd();
 }
 
-void ReceiveArea::Enqueue(LineTime time)
+ReceiveArea::Position ReceiveArea::SelectionStart() const
 {
-    waitingTimes_.push_back(time.ofDay);
-    qint64 sincePrevious = NO_TIME;
-    if (time.ofDay != NO_TIME) {
-        // A clock set back gives no negative time.
-        if (lastClock_)
-            sincePrevious = std::max<qint64>(time.clock - *lastClock_, 0);
-        lastClock_ = time.clock;
-    }
-    waitingSince_.push_back(sincePrevious);
-    ++waitingLines_;
-    if (frame_.isActive())
-        return; // never restarted by a line: frames keep coming while lines do
-    const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : FRAME_MS;
-    if (since >= FRAME_MS)
-        Flush();
-    else
-        frame_.start(static_cast<int>(FRAME_MS - since));
+    return Clamped(std::min(anchor_, caret_));
 }
 
-void ReceiveArea::Flush()
+ReceiveArea::Position ReceiveArea::SelectionEnd() const
 {
-    frame_.stop();
-    if (waitingLines_ == 0)
-        return;
-    sinceFlush_.start();
-    QTextDocument* document = this->document();
-    QScrollBar* bar = verticalScrollBar();
-    const bool following = following_ && !mouseHeld_ && !bar->isSliderDown();
-    // The view's place as a block and a line within it, so that it can stay on
-    // its text when the oldest blocks go.
-    const QTextBlock top = firstVisibleBlock();
-    const int topBlock = top.blockNumber();
-    const int topLineInBlock = bar->value() - top.firstLineNumber();
-    const int blocksBefore = document->blockCount();
-    // The caret sits at the end of an empty text, or where the user clicked;
-    // a caret at the insertion point would move with the insertion.
-    const QTextCursor caret = textCursor();
-    const int end = document->characterCount() - 1;
-    const bool caretAtEnd = caret.position() == end;
-    const bool anchorAtEnd = caret.anchor() == end;
-
-    adjusting_ = true;
-    QTextCursor insertion(document);
-    insertion.movePosition(QTextCursor::End);
-    insertion.insertText(waiting_); // each line break starts a block
-    const int inserted = static_cast<int>(waiting_.size());
-    const int added = waitingLines_;
-    KeepWithinCharacterLimit();
-    const int dropped = blocksBefore + added - document->blockCount();
-    linesGone_ += dropped;
-    Finish(document->findBlockByNumber(std::max(0, document->blockCount() - 1 - added)));
-    since_.insert(since_.end(), waitingSince_.cbegin(), waitingSince_.cend());
-    since_.erase(since_.begin(), since_.end() - (document->blockCount() - 1));
-    ForgetWaiting();
-
-    if (caretAtEnd || anchorAtEnd) {
-        // Counted back from the new end: the oldest lines may have gone.
-        const int oldEnd = std::max(0, document->characterCount() - 1 - inserted);
-        QTextCursor kept = textCursor();
-        kept.setPosition(anchorAtEnd ? oldEnd : kept.anchor());
-        kept.setPosition(caretAtEnd ? oldEnd : kept.position(), QTextCursor::KeepAnchor);
-        setTextCursor(kept);
-    }
-    if (following)
-        bar->setValue(bar->maximum());
-    else if (dropped > topBlock)
-        bar->setValue(0); // its text went: the oldest line kept is shown
-    else
-        bar->setValue(document->findBlockByNumber(topBlock - dropped).firstLineNumber() + topLineInBlock);
-    adjusting_ = false;
-    emit Flushed();
-    // On screen now, not at the loop's next turn, which may be a read's wait away.
-    repaint();
+    return Clamped(std::max(anchor_, caret_));
 }
 
-void ReceiveArea::Finish(QTextBlock block)
+void ReceiveArea::Select(Position anchor, Position caret)
 {
-    // More lines may have come than the text keeps: the first ones went.
-    const int skipped = std::max(0, waitingLines_ - (document()->blockCount() - 1));
-    const int first = block.blockNumber();
-    for (int line = skipped; line < waitingLines_ && block.isValid(); ++line, block = block.next())
-        block.setUserState(waitingTimes_[line]);
-    for (const auto& [line, colour] : waitingMarks_) {
-        if (line < skipped)
-            continue;
-        QTextCursor marked(document()->findBlockByNumber(first + line - skipped));
-        marked.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        QTextCharFormat look;
-        look.setForeground(colour);
-        marked.setCharFormat(look);
-    }
+    anchor_ = anchor;
+    caret_ = caret;
+    viewport()->update();
 }
 
-void ReceiveArea::ForgetWaiting()
+void ReceiveArea::selectAll()
 {
-    waiting_.clear();
-    waitingLines_ = 0;
-    waitingTimes_.clear();
-    waitingSince_.clear();
-    waitingMarks_.clear();
+    Flush();
+    Select({FirstLine(), 0}, {EndLine(), 0});
 }
 
-void ReceiveArea::KeepWithinCharacterLimit()
+void ReceiveArea::copy()
 {
-    QTextDocument* document = this->document();
-    const int excess = document->characterCount() - CHARACTER_LIMIT;
-    if (excess <= 0)
-        return;
-    // Whole lines go, the oldest first.
-    const QTextBlock last = document->findBlock(excess - 1);
-    QTextCursor cut(document);
-    cut.setPosition(std::min(last.position() + last.length(), document->characterCount() - 1),
-                    QTextCursor::KeepAnchor);
-    cut.removeSelectedText();
+    if (HasSelection())
+        QGuiApplication::clipboard()->setText(SelectedText());
 }
 
-void ReceiveArea::Clear()
+QString ReceiveArea::SelectedText() const
 {
-    frame_.stop();
-    ForgetWaiting();
-    since_.clear();
-    linesGone_ += document()->blockCount() - 1;
-    clear();
-    following_ = true;
-    emit Flushed();
+    return ShownText(SelectionStart(), SelectionEnd());
+}
+
+QString ReceiveArea::toPlainText() const
+{
+    return ShownText({FirstLine(), 0}, {EndLine(), 0});
 }
 
 QString ReceiveArea::SaveTo(const QString& path)
 {
     Flush();
-    const QString text =
-        times_ != Times::Hidden ? TimedText(0, document()->characterCount() - 1) : toPlainText();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    // A slice at a time, so that a million lines never take a whole text's memory at once.
+    constexpr qint64 SLICE = 65536;
+    for (qint64 line = FirstLine(); line < EndLine(); line += SLICE)
+        if (file.write(ShownText({line, 0}, {std::min(line + SLICE, EndLine()), 0}).toUtf8()) < 0)
+            return file.errorString();
+    if (!file.commit())
         return file.errorString();
     return {};
-}
-
-void ReceiveArea::ShowMatch(const QTextCursor& match, int clearOfTop)
-{
-    Flush();
-    adjusting_ = true;
-    following_ = false;
-    setTextCursor(match);
-    // The match's line a third of the way down, and never under what covers the top.
-    const QTextBlock block = match.block();
-    const QTextLine line = block.layout()->lineForTextPosition(match.position() - block.position());
-    const int lineHeight = std::max(1, fontMetrics().lineSpacing());
-    const int linesInView = std::max(1, viewport()->height() / lineHeight);
-    const int above = std::max(clearOfTop / lineHeight + 1, linesInView / 3);
-    verticalScrollBar()->setValue(block.firstLineNumber() + (line.isValid() ? line.lineNumber() : 0) - above);
-    adjusting_ = false;
-}
-
-QList<QTextBlock> ReceiveArea::BlocksInView() const
-{
-    QList<QTextBlock> blocks;
-    const QPointF offset = contentOffset();
-    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
-        if (blockBoundingGeometry(block).translated(offset).top() > viewport()->height())
-            break;
-        blocks.push_back(block);
-    }
-    return blocks;
-}
-
-void ReceiveArea::resizeEvent(QResizeEvent* event)
-{
-    QPlainTextEdit::resizeEvent(event);
-    if (timeMargin_)
-        timeMargin_->Place();
 }
 
 void ReceiveArea::SaveAs()
@@ -305,9 +343,9 @@ QMenu* ReceiveArea::CreateContextMenu()
 {
     Flush();
     auto* menu = new QMenu(this);
-    QAction* copyAction = menu->addAction(QStringLiteral("&Copy"), this, &QPlainTextEdit::copy);
-    copyAction->setEnabled(textCursor().hasSelection());
-    menu->addAction(QStringLiteral("Select &All"), this, &QPlainTextEdit::selectAll);
+    QAction* copyAction = menu->addAction(QStringLiteral("&Copy"), this, &ReceiveArea::copy);
+    copyAction->setEnabled(HasSelection());
+    menu->addAction(QStringLiteral("Select &All"), this, &ReceiveArea::selectAll);
     menu->addSeparator();
     menu->addAction(QStringLiteral("C&lear"), this, &ReceiveArea::Clear);
     menu->addAction(QStringLiteral("&Save As…"), this, &ReceiveArea::SaveAs);
@@ -327,25 +365,29 @@ void ReceiveArea::contextMenuEvent(QContextMenuEvent* event)
 
 void ReceiveArea::focusInEvent(QFocusEvent* event)
 {
-    QPlainTextEdit::focusInEvent(event);
+    QAbstractScrollArea::focusInEvent(event);
     emit GotFocus();
 }
 
-void ReceiveArea::mousePressEvent(QMouseEvent* event)
+void ReceiveArea::resizeEvent(QResizeEvent* event)
 {
-    // While the user selects, the view stays put. The right button opens the
-    // menu, which takes its release.
-    if (event->button() == Qt::LeftButton)
-        mouseHeld_ = true;
-    QPlainTextEdit::mousePressEvent(event);
+    QAbstractScrollArea::resizeEvent(event);
+    ForgetLayouts();
+    if (following_)
+        std::tie(top_, topHidden_) = EndTop();
+    SetBar();
+    if (timeMargin_)
+        timeMargin_->Place();
 }
 
-void ReceiveArea::mouseReleaseEvent(QMouseEvent* event)
+void ReceiveArea::changeEvent(QEvent* event)
 {
-    QPlainTextEdit::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton)
-        return;
-    mouseHeld_ = false;
-    QScrollBar* bar = verticalScrollBar();
-    following_ = bar->value() == bar->maximum(); // lines may have come meanwhile
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        ForgetLayouts();
+        topHidden_ = 0;
+        if (following_)
+            std::tie(top_, topHidden_) = EndTop();
+        SetBar();
+    }
 }

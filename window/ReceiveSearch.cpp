@@ -1,14 +1,10 @@
 #include "window/ReceiveSearch.h"
 
-#include <QScrollBar>
-#include <QTextBlock>
 #include <algorithm>
 
 #include "window/ReceiveArea.h"
 
 namespace {
-
-const QColor MATCH_BACKGROUND(255, 226, 110);
 
 Qt::CaseSensitivity SensitivityOf(const QString& text)
 {
@@ -16,26 +12,23 @@ Qt::CaseSensitivity SensitivityOf(const QString& text)
                                                                                       : Qt::CaseInsensitive;
 }
 
-// Marked lines start with a tab and are not searched.
-bool Searched(const QString& line)
-{
-    return !line.startsWith(u'\t');
-}
-
 // Where the text starts in the line, left to right; marked lines have none.
-std::vector<int> MatchColumns(const QString& line, const QString& text, Qt::CaseSensitivity sensitivity)
+std::vector<int> MatchColumns(const LineStore& lines, qint64 line, const QString& text,
+                              Qt::CaseSensitivity sensitivity)
 {
     std::vector<int> columns;
-    if (Searched(line))
-        for (qsizetype at = line.indexOf(text, 0, sensitivity); at >= 0;
-             at = line.indexOf(text, at + text.size(), sensitivity))
-            columns.push_back(static_cast<int>(at));
+    if (lines.LookOf(line) != LineStore::Look::Plain)
+        return columns;
+    const LineStore::Text shown = lines.TextOf(line);
+    for (qsizetype at = shown.indexOf(text, 0, sensitivity); at >= 0;
+         at = shown.indexOf(text, at + text.size(), sensitivity))
+        columns.push_back(static_cast<int>(at));
     return columns;
 }
 
-int CountIn(const QString& line, const QString& text, Qt::CaseSensitivity sensitivity)
+int CountIn(const LineStore& lines, qint64 line, const QString& text, Qt::CaseSensitivity sensitivity)
 {
-    return static_cast<int>(MatchColumns(line, text, sensitivity).size());
+    return static_cast<int>(MatchColumns(lines, line, text, sensitivity).size());
 }
 
 } // namespace
@@ -46,10 +39,8 @@ ReceiveSearch::ReceiveSearch(ReceiveArea& area) : area_(area)
         if (found_.text.isEmpty())
             return;
         Update(found_);
-        Highlight();
         emit Changed();
     });
-    connect(area_.verticalScrollBar(), &QScrollBar::valueChanged, this, &ReceiveSearch::Highlight);
 }
 
 void ReceiveSearch::Update(Found& found) const
@@ -59,11 +50,9 @@ void ReceiveSearch::Update(Found& found) const
         found.count -= found.lines.front().matches;
         found.lines.pop_front();
     }
-    const qint64 end = gone + area_.document()->blockCount() - 1; // the last block is empty
-    qint64 number = std::max(found.searchedTo, gone);
-    for (QTextBlock block = area_.document()->findBlockByNumber(static_cast<int>(number - gone));
-         number < end && block.isValid(); ++number, block = block.next())
-        if (const int matches = CountIn(block.text(), found.text, found.sensitivity)) {
+    const qint64 end = area_.EndLine();
+    for (qint64 number = std::max(found.searchedTo, gone); number < end; ++number)
+        if (const int matches = CountIn(area_.Lines(), number, found.text, found.sensitivity)) {
             found.lines.push_back({number, matches});
             found.count += matches;
         }
@@ -92,11 +81,8 @@ void ReceiveSearch::Find(const QString& text)
         }
         if (earlier.sensitivity == sensitivity && text.contains(earlier.text, sensitivity)) {
             Update(earlier);
-            const qint64 gone = area_.LinesGone();
             for (const Line& line : earlier.lines) {
-                const QTextBlock block =
-                    area_.document()->findBlockByNumber(static_cast<int>(line.number - gone));
-                if (const int matches = CountIn(block.text(), text, sensitivity)) {
+                if (const int matches = CountIn(area_.Lines(), line.number, text, sensitivity)) {
                     found_.lines.push_back({line.number, matches});
                     found_.count += matches;
                 }
@@ -126,12 +112,12 @@ void ReceiveSearch::Stop()
     narrowed_.clear();
     line_ = -1;
     column_ = -1;
-    area_.setExtraSelections({});
+    area_.Highlight({}, Qt::CaseInsensitive);
 }
 
-std::vector<int> ReceiveSearch::Columns(const QTextBlock& block) const
+std::vector<int> ReceiveSearch::Columns(qint64 line) const
 {
-    return MatchColumns(block.text(), found_.text, found_.sensitivity);
+    return MatchColumns(area_.Lines(), line, found_.text, found_.sensitivity);
 }
 
 void ReceiveSearch::Move(bool older, bool inclusive)
@@ -141,16 +127,12 @@ void ReceiveSearch::Move(bool older, bool inclusive)
         line_ = -1;
         return;
     }
-    const qint64 gone = area_.LinesGone();
-    auto columnsOf = [&](qint64 number) {
-        return Columns(area_.document()->findBlockByNumber(static_cast<int>(number - gone)));
-    };
     auto next = lines.end() - 1; // from nowhere: the newest
     if (line_ >= 0) {
         auto at = std::lower_bound(lines.begin(), lines.end(), line_,
                                    [](const Line& line, qint64 number) { return line.number < number; });
         if (at != lines.end() && at->number == line_) {
-            const std::vector<int> columns = columnsOf(line_);
+            const std::vector<int> columns = Columns(line_);
             if (older) {
                 auto before = std::find_if(columns.rbegin(), columns.rend(),
                                            [&](int c) { return inclusive ? c <= column_ : c < column_; });
@@ -176,38 +158,14 @@ void ReceiveSearch::Move(bool older, bool inclusive)
         next = lines.begin();
     }
     line_ = next->number;
-    const std::vector<int> columns = columnsOf(line_);
+    const std::vector<int> columns = Columns(line_);
     column_ = older ? columns.back() : columns.front();
 }
 
 void ReceiveSearch::Show()
 {
-    if (line_ >= 0) {
-        const QTextBlock block =
-            area_.document()->findBlockByNumber(static_cast<int>(line_ - area_.LinesGone()));
-        QTextCursor match(block);
-        match.setPosition(block.position() + column_);
-        match.setPosition(block.position() + column_ + static_cast<int>(found_.text.size()),
-                          QTextCursor::KeepAnchor);
-        area_.ShowMatch(match, ClearOfTop);
-    }
-    Highlight();
+    if (line_ >= 0)
+        area_.ShowMatch({line_, column_}, found_.text.size(), ClearOfTop);
+    area_.Highlight(found_.text, found_.sensitivity);
     emit Changed();
-}
-
-void ReceiveSearch::Highlight()
-{
-    QList<QTextEdit::ExtraSelection> marks;
-    if (!found_.text.isEmpty())
-        for (const QTextBlock& block : area_.BlocksInView())
-            for (int column : Columns(block)) {
-                QTextEdit::ExtraSelection mark;
-                mark.cursor = QTextCursor(block);
-                mark.cursor.setPosition(block.position() + column);
-                mark.cursor.setPosition(block.position() + column + static_cast<int>(found_.text.size()),
-                                        QTextCursor::KeepAnchor);
-                mark.format.setBackground(MATCH_BACKGROUND);
-                marks.push_back(mark);
-            }
-    area_.setExtraSelections(marks);
 }

@@ -6,7 +6,6 @@
 #include <vector>
 
 class ReceiveArea;
-class QTextBlock;
 
 // Finds a text among the receive area's lines (not its marked lines), newest
 // first, case-insensitive unless the text holds a capital. It keeps which
@@ -49,12 +48,11 @@ private:
 
     // Forgets lines that went and searches lines that came.
     void Update(Found& found) const;
-    std::vector<int> Columns(const QTextBlock& block) const;
+    std::vector<int> Columns(qint64 line) const;
     // Goes to the match nearest the current one, older or newer, wrapping
     // around; `inclusive` lets it stay where it is.
     void Move(bool older, bool inclusive);
     void Show();
-    void Highlight();
 
     ReceiveArea& area_;
     Found found_;

@@ -1,6 +1,4 @@
 // Each line's time beside it, and in what is copied and saved.
-#include <QMimeData>
-#include <QScrollBar>
 #include <QTime>
 
 #include "window/ReceiveArea.h"
@@ -23,41 +21,35 @@ QString SinceText(qint64 ms)
 
 } // namespace
 
-QString ReceiveArea::TimeText(const QTextBlock& block) const
+QString ReceiveArea::TimeText(qint64 line) const
 {
+    if (line < store_.First())
+        return {};
     if (times_ == Times::SincePrevious) {
-        const std::size_t line = static_cast<std::size_t>(block.blockNumber());
-        return line < since_.size() && since_[line] != NO_TIME ? SinceText(since_[line]) : QString();
+        const qint64 since = store_.Since(line);
+        return since == NO_TIME ? QString() : SinceText(since);
     }
-    return block.userState() == NO_TIME
-               ? QString()
-               : QTime::fromMSecsSinceStartOfDay(block.userState()).toString(QStringLiteral("HH:mm:ss.zzz"));
+    const int ofDay = store_.OfDay(line);
+    return ofDay == NO_TIME ? QString() : QTime::fromMSecsSinceStartOfDay(ofDay).toString(QStringLiteral("HH:mm:ss.zzz"));
 }
 
-QString ReceiveArea::TimedText(int start, int end) const
+QString ReceiveArea::ShownText(Position start, Position end) const
 {
     // Times up to an hour since the line before keep to one column, as the times of day do.
     const int column = times_ == Times::OfDay ? 12 : 10;
     QString text;
-    for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
-         block = block.next()) {
-        const int from = std::max(start - block.position(), 0),
-                  lineEnd = block.position() + block.length() - 1;
-        text += TimeText(block).rightJustified(column) + u' ' +
-                block.text().mid(from, std::min(end, lineEnd) - block.position() - from);
-        if (end > lineEnd)
+    for (qint64 line = start.line; line <= end.line && line < EndLine(); ++line) {
+        const qsizetype from = line == start.line ? start.column : 0;
+        if (line == end.line && end.column <= from)
+            break;
+        if (times_ != Times::Hidden)
+            text += TimeText(line).rightJustified(column) + u' ';
+        const QString whole = LineText(line);
+        text += QStringView(whole).mid(from, line == end.line ? end.column - from : -1);
+        if (line != end.line)
             text += u'\n';
     }
     return text;
-}
-
-QMimeData* ReceiveArea::createMimeDataFromSelection() const
-{
-    if (times_ == Times::Hidden)
-        return QPlainTextEdit::createMimeDataFromSelection();
-    auto* data = new QMimeData;
-    data->setText(TimedText(textCursor().selectionStart(), textCursor().selectionEnd()));
-    return data;
 }
 
 void ReceiveArea::ShowTimes(Times shown)
@@ -65,8 +57,6 @@ void ReceiveArea::ShowTimes(Times shown)
     if (shown == times_)
         return;
     Flush();
-    const bool following = following_;
-    const int topBlock = firstVisibleBlock().blockNumber();
     times_ = shown;
     delete std::exchange(timeMargin_, nullptr);
     if (shown != Times::Hidden) {
@@ -74,20 +64,18 @@ void ReceiveArea::ShowTimes(Times shown)
         timeMargin_->show();
     }
     // The text narrows or widens; the same line stays at the top.
+    const bool following = following_;
     setViewportMargins(TimeMargin::WidthFor(fontMetrics(), shown), 0, 0, 0);
-    QScrollBar* bar = verticalScrollBar();
-    adjusting_ = true;
-    bar->setValue(following ? bar->maximum() : document()->findBlockByNumber(topBlock).firstLineNumber());
-    adjusting_ = false;
+    if (!following)
+        topHidden_ = 0;
     following_ = following;
 }
 
 QList<ReceiveArea::TimeInView> ReceiveArea::TimesInView() const
 {
     QList<TimeInView> times;
-    const QPointF offset = contentOffset();
-    for (const QTextBlock& block : BlocksInView())
-        if (QString text = TimeText(block); !text.isEmpty())
-            times.push_back({blockBoundingGeometry(block).translated(offset).top(), std::move(text)});
+    for (const LineInView& shown : LinesInView())
+        if (QString text = TimeText(shown.line); !text.isEmpty())
+            times.push_back({shown.top, std::move(text)});
     return times;
 }

@@ -1,4 +1,5 @@
 // The receive area's text made larger or smaller.
+#include <QApplication>
 #include <QKeyEvent>
 #include <QWheelEvent>
 #include <algorithm>
@@ -53,15 +54,23 @@ bool ReceiveArea::ZoomKey(const QKeyEvent& key)
 
 void ReceiveArea::wheelEvent(QWheelEvent* event)
 {
-    if (!(event->modifiers() & Qt::ControlModifier))
-        return QPlainTextEdit::wheelEvent(event);
-    if (const int delta = event->angleDelta().y(); delta != 0)
-        Zoom(delta > 0 ? 1 : -1);
+    const int delta = event->angleDelta().y();
     event->accept();
+    if (delta == 0)
+        return;
+    if (event->modifiers() & Qt::ControlModifier)
+        return Zoom(delta > 0 ? 1 : -1);
+    // By rows, so that a line taller than the view can be read through.
+    const int rows = -delta * QApplication::wheelScrollLines() / 120;
+    ScrollRows(rows != 0 ? rows : delta > 0 ? -1 : 1);
 }
 
 void ReceiveArea::keyPressEvent(QKeyEvent* event)
 {
-    if (!ZoomKey(*event))
-        QPlainTextEdit::keyPressEvent(event);
+    if (event->matches(QKeySequence::Copy))
+        copy();
+    else if (event->matches(QKeySequence::SelectAll))
+        selectAll();
+    else if (!ZoomKey(*event))
+        QAbstractScrollArea::keyPressEvent(event);
 }

@@ -1,0 +1,87 @@
+#include "window/LineStore.h"
+
+#include <algorithm>
+#include <cstring>
+
+void LineStore::Append(QStringView text, Look look, int ofDay, qint64 since)
+{
+    const bool wide = std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
+    const std::size_t size = static_cast<std::size_t>(text.size()) * (wide ? 2 : 1);
+    if (blocks_.empty() || blocks_.back().bytes.size() + size + 1 > blocks_.back().bytes.capacity()) {
+        Block& block = blocks_.emplace_back();
+        block.first = end_;
+        // Reserved, not used: only the pages written are resident.
+        block.bytes.reserve(std::max(BLOCK_BYTES, size + 1));
+        bytes_ += block.bytes.capacity();
+    }
+    Block& block = blocks_.back();
+    std::vector<char>& bytes = block.bytes;
+    if (wide && bytes.size() % 2 != 0)
+        bytes.push_back(0); // two-byte characters start at an even offset
+    const std::size_t offset = bytes.size();
+    bytes.resize(offset + size);
+    if (wide)
+        std::memcpy(bytes.data() + offset, text.data(), size);
+    else
+        std::transform(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                       [](QChar c) { return static_cast<char>(c.unicode()); });
+    block.lines.push_back({static_cast<quint32>(offset), static_cast<quint32>(text.size()), since, ofDay, look, wide});
+    ++end_;
+}
+
+const LineStore::Block& LineStore::BlockOf(qint64 line) const
+{
+    auto after = std::upper_bound(blocks_.begin(), blocks_.end(), line,
+                                  [](qint64 number, const Block& block) { return number < block.first; });
+    return *(after - 1);
+}
+
+const LineStore::Entry& LineStore::EntryOf(qint64 line) const
+{
+    const Block& block = BlockOf(line);
+    return block.lines[static_cast<std::size_t>(line - block.first)];
+}
+
+LineStore::Text LineStore::TextOf(qint64 line) const
+{
+    const Block& block = BlockOf(line);
+    const Entry& entry = block.lines[static_cast<std::size_t>(line - block.first)];
+    const char* start = block.bytes.data() + entry.offset;
+    Text text;
+    text.isWide = entry.wide;
+    if (entry.wide)
+        text.wide = QStringView(reinterpret_cast<const char16_t*>(start), entry.length);
+    else
+        text.narrow = QLatin1String(start, entry.length);
+    return text;
+}
+
+QString LineStore::StringOf(qint64 line) const
+{
+    const Text text = TextOf(line);
+    return text.isWide ? text.wide.toString() : QString(text.narrow);
+}
+
+void LineStore::PopBlock()
+{
+    bytes_ -= blocks_.front().bytes.capacity();
+    blocks_.pop_front();
+    first_ = blocks_.empty() ? end_ : blocks_.front().first;
+}
+
+void LineStore::DropBefore(qint64 line, std::size_t bytes)
+{
+    const qint64 kept = std::clamp(line, first_, end_);
+    while (!blocks_.empty() && blocks_.front().first + static_cast<qint64>(blocks_.front().lines.size()) <= kept)
+        PopBlock();
+    first_ = std::max(first_, kept);
+    while (blocks_.size() > 1 && bytes_ > bytes)
+        PopBlock();
+}
+
+void LineStore::Clear()
+{
+    blocks_.clear();
+    bytes_ = 0;
+    first_ = end_;
+}

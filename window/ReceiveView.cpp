@@ -1,0 +1,209 @@
+// The receive area's lines on screen: laid out only while they may be shown,
+// painted with the selection and the matches, and found under the mouse.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "window/ReceiveArea.h"
+#include "window/TimeMargin.h"
+
+namespace {
+
+const QColor SENT_COLOUR(0, 0, 170);
+const QColor MARK_COLOUR(96, 96, 96);
+const QColor MATCH_BACKGROUND(255, 226, 110);
+// Lines laid out and kept; a view holds far fewer, so the cache is simply
+// emptied beyond it.
+constexpr std::size_t MOST_LAYOUTS = 2048;
+
+bool InWord(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+} // namespace
+
+const QTextLayout& ReceiveArea::Layout(qint64 line) const
+{
+    std::unique_ptr<QTextLayout>& laid = layouts_[line];
+    if (laid)
+        return *laid;
+    laid = std::make_unique<QTextLayout>(LineText(line), font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    laid->setTextOption(option);
+    laid->setCacheEnabled(true);
+    if (const LineStore::Look look = LookOf(line); look != LineStore::Look::Plain) {
+        QTextLayout::FormatRange whole{0, static_cast<int>(laid->text().size()), {}};
+        whole.format.setForeground(look == LineStore::Look::Sent ? SENT_COLOUR : MARK_COLOUR);
+        laid->setFormats({whole});
+    }
+    const qreal width = std::max(1, viewport()->width() - 2 * MARGIN);
+    qreal y = 0;
+    laid->beginLayout();
+    for (QTextLine row = laid->createLine(); row.isValid(); row = laid->createLine()) {
+        row.setLineWidth(width);
+        row.setPosition({0, y});
+        y += row.height();
+    }
+    laid->endLayout();
+    return *laid;
+}
+
+qreal ReceiveArea::HeightOf(qint64 line) const
+{
+    const QTextLayout& layout = Layout(line);
+    const QTextLine last = layout.lineAt(layout.lineCount() - 1);
+    return last.y() + last.height();
+}
+
+void ReceiveArea::ForgetLayouts()
+{
+    layouts_.clear();
+}
+
+void ReceiveArea::SetLogging(bool logging)
+{
+    logging_ = logging;
+    layouts_.erase(store_.First() - 1); // the marked line of the dropped ones says whether the log holds them
+    viewport()->update();
+}
+
+void ReceiveArea::Highlight(const QString& text, Qt::CaseSensitivity sensitivity)
+{
+    highlight_ = text;
+    highlightSensitivity_ = sensitivity;
+    viewport()->update();
+}
+
+void ReceiveArea::paintEvent(QPaintEvent*)
+{
+    if (layouts_.size() > MOST_LAYOUTS)
+        ForgetLayouts();
+    QPainter painter(viewport());
+    const Position start = SelectionStart(), end = SelectionEnd();
+    QTextCharFormat selected;
+    selected.setBackground(palette().brush(QPalette::Highlight));
+    selected.setForeground(palette().brush(QPalette::HighlightedText));
+    QTextCharFormat match;
+    match.setBackground(MATCH_BACKGROUND);
+    for (const LineInView& shown : LinesInView()) {
+        const qint64 line = shown.line;
+        const QTextLayout& layout = Layout(line);
+        QList<QTextLayout::FormatRange> marks;
+        if (!highlight_.isEmpty() && line >= store_.First() && store_.LookOf(line) == LineStore::Look::Plain) {
+            const LineStore::Text text = store_.TextOf(line);
+            for (qsizetype at = text.indexOf(highlight_, 0, highlightSensitivity_); at >= 0;
+                 at = text.indexOf(highlight_, at + highlight_.size(), highlightSensitivity_))
+                marks.push_back({static_cast<int>(at), static_cast<int>(highlight_.size()), match});
+        }
+        if (start != end && start.line <= line && line <= end.line) {
+            const qsizetype from = line == start.line ? start.column : 0;
+            // A line break selected shows as a space selected after the line.
+            const qsizetype to = line == end.line ? end.column : layout.text().size() + 1;
+            marks.push_back({static_cast<int>(from), static_cast<int>(to - from), selected});
+        }
+        layout.draw(&painter, {static_cast<qreal>(MARGIN), shown.top}, marks);
+    }
+    if (timeMargin_)
+        timeMargin_->update();
+}
+
+QList<ReceiveArea::LineInView> ReceiveArea::LinesInView() const
+{
+    QList<LineInView> lines;
+    const int height = viewport()->height();
+    qreal y = MARGIN - topHidden_;
+    for (qint64 line = std::max(top_, FirstLine()); line < EndLine() && y < height; ++line) {
+        lines.push_back({line, y});
+        y += HeightOf(line);
+    }
+    return lines;
+}
+
+ReceiveArea::Position ReceiveArea::PositionAt(QPointF point) const
+{
+    const QList<LineInView> lines = LinesInView();
+    if (lines.isEmpty())
+        return {EndLine(), 0};
+    auto below = std::find_if(lines.begin(), lines.end(), [&](const LineInView& line) {
+        return point.y() < line.top + HeightOf(line.line);
+    });
+    const LineInView& shown = below == lines.end() ? lines.back() : *below;
+    const QTextLayout& layout = Layout(shown.line);
+    int index = 0;
+    while (index + 1 < layout.lineCount() && point.y() >= shown.top + layout.lineAt(index + 1).y())
+        ++index;
+    return {shown.line, layout.lineAt(index).xToCursor(point.x() - MARGIN)};
+}
+
+QRectF ReceiveArea::RectOf(Position place) const
+{
+    for (const LineInView& shown : LinesInView())
+        if (shown.line == place.line) {
+            const QTextLine row = Layout(place.line).lineForTextPosition(static_cast<int>(place.column));
+            return {MARGIN + row.cursorToX(static_cast<int>(place.column)), shown.top + row.y(), 1, row.height()};
+        }
+    return {};
+}
+
+void ReceiveArea::mousePressEvent(QMouseEvent* event)
+{
+    // While the user selects, the view stays put. The right button opens the
+    // menu, which takes its release.
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    mouseHeld_ = true;
+    const Position place = PositionAt(event->position());
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        anchor_ = place;
+    caret_ = place;
+    viewport()->update();
+}
+
+void ReceiveArea::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!mouseHeld_)
+        return;
+    QPointF point = event->position();
+    // Dragged past an edge, the view moves on to show more of the text.
+    if (point.y() < 0)
+        ScrollRows(-1);
+    else if (point.y() > viewport()->height())
+        ScrollRows(1);
+    point.setY(std::clamp<qreal>(point.y(), 0, viewport()->height() - 1));
+    caret_ = PositionAt(point);
+    viewport()->update();
+}
+
+void ReceiveArea::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mouseReleaseEvent(event);
+    mouseHeld_ = false;
+    QScrollBar* bar = verticalScrollBar();
+    following_ = bar->value() == bar->maximum(); // lines may have come meanwhile
+    if (QClipboard* clipboard = QGuiApplication::clipboard(); HasSelection() && clipboard->supportsSelection())
+        clipboard->setText(SelectedText(), QClipboard::Selection);
+}
+
+void ReceiveArea::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    mouseHeld_ = true;
+    const Position place = PositionAt(event->position());
+    if (place.line >= EndLine())
+        return;
+    const QString text = LineText(place.line);
+    qsizetype from = place.column, to = place.column;
+    while (from > 0 && InWord(text[from - 1]))
+        --from;
+    while (to < text.size() && InWord(text[to]))
+        ++to;
+    if (from == to && to < text.size())
+        ++to; // not in a word: the character alone
+    Select({place.line, from}, {place.line, to});
+}

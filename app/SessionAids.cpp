@@ -111,6 +111,7 @@ void SessionAids::ShowLogState()
     if (!files_.TracePath().empty())
         recording << QStringLiteral("tracing to ") + FileName(files_.TracePath());
     window_.SayDoing(FrmCom3::Doing::Recording, recording.join(QStringLiteral(", ")));
+    window_.SayLogging(!path.empty());
     if (path.empty()) {
         Log.setText(QStringLiteral("Start Lo&g…"));
         return;

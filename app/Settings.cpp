@@ -16,6 +16,8 @@ namespace {
 
 constexpr int LARGEST_PLACE = 100'000;
 constexpr int MOST_ZOOM = 100;
+// The receive area's lines kept: what a user may set in the file by hand.
+constexpr int FEWEST_LINES_KEPT = 1000, MOST_LINES_KEPT = 10'000'000;
 
 void Say(const QString& line)
 {
@@ -146,6 +148,9 @@ void Settings::Load(const QString& file)
             tick.action.setChecked(*ticked);
     if (const std::optional<int> zoom = read.Number(QStringLiteral("view/zoom"), -MOST_ZOOM, MOST_ZOOM))
         window_.Zoom(*zoom);
+    if (const std::optional<int> lines =
+            read.Number(QStringLiteral("view/linesKept"), FEWEST_LINES_KEPT, MOST_LINES_KEPT))
+        window_.KeepLines(*lines);
     for (int i = 1; i <= OPENED_KEPT; ++i)
         if (const std::optional<QString> id = read.Line(QStringLiteral("opened/%1").arg(i));
             id && Remembers(*id) && !opened_.contains(*id))

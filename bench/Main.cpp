@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "bench/AreaBench.h"
 #include "bench/SystemBench.h"
 
 namespace {
@@ -20,16 +21,19 @@ public:
     {
         for (const Run& run : runs) {
             const std::string name = run.benchmark_name();
-            if (name == "BM_AppendLine/0")
+            if (name == "BM_AppendLine/0") {
                 results["append_us_0"] = run.GetAdjustedRealTime();
-            else if (name == "BM_AppendLine/20000")
-                results["append_us_20k"] = run.GetAdjustedRealTime();
-            else if (name.rfind("BM_WorstCaseMemory", 0) == 0)
+                appendCpuAt0 = run.GetAdjustedCPUTime();
+            } else if (name == "BM_AppendLine/1000000") {
+                results["append_us_1m"] = run.GetAdjustedRealTime();
+                results["area_append_ratio_1m_over_0"] = run.GetAdjustedCPUTime() / appendCpuAt0;
+            } else if (name.rfind("BM_WorstCaseMemory", 0) == 0)
                 results["worst_case_heap_mb"] = run.counters.at("MB");
         }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> results;
+    double appendCpuAt0 = 0;
 };
 
 const char* OptionValue(int argc, char** argv, const char* name)
@@ -47,6 +51,8 @@ int main(int argc, char** argv)
 {
     if (const char* what = OptionValue(argc, argv, "--startup-probe"))
         return RunStartupProbe(what);
+    if (const char* what = OptionValue(argc, argv, "--area-probe"))
+        return RunAreaProbe(what);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const char* resultsFile = OptionValue(argc, argv, "--results");
@@ -63,8 +69,10 @@ int main(int argc, char** argv)
     std::map<std::string, double> results = recorder.results;
     results.merge(MeasureRunningProgram(seconds ? std::atof(seconds) : 5.0));
     results.merge(MeasureStartup(argv[0], 7));
-    if (!suffix) // the runner has no window: once is enough
+    if (!suffix) { // the runner has no window, and the large area is measured offscreen: once is enough
         results.merge(MeasureRunner());
+        results.merge(MeasureLargeArea(argv[0]));
+    }
     QFile file(resultsFile ? QString::fromLocal8Bit(resultsFile) : QString());
     QJsonObject json;
     if (suffix && file.open(QIODevice::ReadOnly))

@@ -40,7 +40,7 @@ struct DemoProgram {
     long LastLine()
     {
         window.txtReceive->Flush();
-        QString last = window.txtReceive->document()->lastBlock().previous().text();
+        QString last = window.txtReceive->LineText(window.txtReceive->EndLine() - 1);
         return last.section(u' ', 1).toLong();
     }
 

@@ -43,7 +43,10 @@ namespace {
 
 struct Find : WindowFixture {
     void SetUp() override { ShowWindow(); }
-    QString MatchLine() const { return window.txtReceive->LineText(window.txtReceive->SelectionStart().line); }
+    QString MatchLine() const
+    {
+        return window.txtReceive->LineText(window.txtReceive->SelectionStart().line);
+    }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {
         QTest::keyClick(window.findBar->Field, key, modifiers);
@@ -111,6 +114,14 @@ TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
         static_cast<QDialog*>(dialog)->accept();
         EXPECT_EQ(program.aids.Log.text(), "Stop Lo&g (" + path + ")");
         EXPECT_EQ(program.window.windowTitle(), FrmCom3::TITLE + " — logging to résumé-テスト.log");
+        // Where the area dropped lines, it says that the log holds them.
+        ReceiveArea& area = *program.window.txtReceive;
+        program.window.KeepLines(1);
+        area.AppendLine(u"one");
+        area.AppendLine(u"two");
+        area.Flush();
+        EXPECT_TRUE(area.LineText(area.FirstLine()).endsWith("; the log holds them"));
+        program.window.KeepLines(ReceiveArea::LINE_LIMIT);
         program.window.cmbDesc->setEditText("none");
         program.window.cmdPrepare_Click();
         program.window.cmbDesc->setEditText("demo");

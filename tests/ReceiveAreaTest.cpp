@@ -18,7 +18,10 @@ struct Area : WindowFixture {
             window.txtReceive->AppendLine(QString("line %1").arg(i));
         window.txtReceive->Flush();
     }
-    QString TopLine() const { return window.txtReceive->LineText(window.txtReceive->PositionAt(QPoint(4, 4)).line); }
+    QString TopLine() const
+    {
+        return window.txtReceive->LineText(window.txtReceive->PositionAt(QPoint(4, 4)).line);
+    }
 };
 
 } // namespace
@@ -195,4 +198,24 @@ TEST_F(Area, TimesSinceThePreviousLineCountOnAcrossMidnightAndAClearAndAreCopied
     for (const ReceiveArea::TimeInView& time : area.TimesInView())
         shown.push_back(time.text);
     EXPECT_EQ(shown, QList<QString>{"+27:00:00.000"});
+}
+
+TEST(LineStore, KeepsEachCharacterAndForgetsTheOldestByLineThenByBlock)
+{
+    LineStore lines;
+    lines.Append(u"ascii \u00ff", LineStore::Look::Plain, 0, LineStore::NO_TIME);
+    lines.Append(u"受信 \u00ff", LineStore::Look::Plain, 0, LineStore::NO_TIME);
+    EXPECT_EQ(lines.StringOf(0), u"ascii \u00ff");
+    EXPECT_EQ(lines.StringOf(1), u"受信 \u00ff");
+    lines.DropBefore(1, SIZE_MAX);
+    EXPECT_EQ(lines.First(), 1);
+    // A line too long for the block takes one of its own; beyond the bytes
+    // the oldest blocks go whole, the newest staying.
+    lines.Append(QString(LineStore::BLOCK_BYTES, u'x'), LineStore::Look::Plain, 0, LineStore::NO_TIME);
+    lines.Append(u"last", LineStore::Look::Plain, 0, LineStore::NO_TIME);
+    lines.DropBefore(0, 2 * LineStore::BLOCK_BYTES);
+    EXPECT_EQ(lines.First(), 3);
+    EXPECT_EQ(lines.StringOf(3), "last");
+    lines.DropBefore(0, 0);
+    EXPECT_EQ(lines.First(), 3);
 }

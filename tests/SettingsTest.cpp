@@ -100,11 +100,11 @@ TEST_F(Remembered, ValuesThatCannotBeUsedAreIgnoredEachAloneAndSaidOnce)
 {
     QFile file(options.settingsFile);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        "[window]\nwidth=5000\nheight=5000\nx=-5000\ny=10\nmaximised=yes\n"
-        "[menu]\ntimes=true\nreopen=1\nsentLines=true, false\n"
-        "[view]\nzoom=1000\n[opened]\n1=vid_1234&pid_5678\n2=\n3=\"a\\tb\"\n4=vid_1234&pid_5678\n5=demo\n"
-        "[folders]\nlog=/tmp\n");
+    file.write("[window]\nwidth=5000\nheight=5000\nx=-5000\ny=10\nmaximised=yes\n"
+               "[menu]\ntimes=true\nreopen=1\nsentLines=true, false\n"
+               "[view]\nzoom=1000\nlinesKept=2000\n[opened]\n1=vid_1234&pid_5678\n2=\n3=\"a\\tb\"\n4=vid_"
+               "1234&pid_5678\n5=demo\n"
+               "[folders]\nlog=/tmp\n");
     file.close();
     testing::internal::CaptureStderr();
     Program program(options);
@@ -119,6 +119,10 @@ TEST_F(Remembered, ValuesThatCannotBeUsedAreIgnoredEachAloneAndSaidOnce)
     EXPECT_GE(program.window.x(), 0);
     EXPECT_TRUE(program.aids.ShowTimes.isChecked());
     EXPECT_EQ(program.aids.LogFolder, "/tmp");
+    for (int i = 0; i < 2201; ++i)
+        program.window.txtReceive->AppendLine(u"line");
+    program.window.txtReceive->Flush();
+    EXPECT_EQ(program.window.txtReceive->LinesGone(), 201);
     // An attached device opened before is listed once, as opened before.
     program.window.ListDevices({AttachedDevice{"vid_1234&pid_5678", "Maker", "Board", "", "", ""}});
     EXPECT_EQ(Listed(program.window).mid(1),

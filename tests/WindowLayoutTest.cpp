@@ -92,6 +92,14 @@ TEST_F(Layout, CaptionsTextsAndColours)
         {window.cmdSend, "Send"},         {window.txtReceive, "Received lines"}};
     for (const auto& [control, name] : spoken)
         EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), name);
+    // It reaches the received lines in view as text.
+    window.txtReceive->AppendLine(u"heard");
+    window.txtReceive->AppendLine(u"seen");
+    window.txtReceive->Flush();
+    QAccessibleTextInterface* received =
+        QAccessible::queryAccessibleInterface(window.txtReceive)->textInterface();
+    ASSERT_TRUE(received);
+    EXPECT_EQ(received->text(0, received->characterCount()), "heard\nseen");
     // The combo box's name is its text; its label is named by a relation.
     auto labels = QAccessible::queryAccessibleInterface(window.cmbDesc)->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);

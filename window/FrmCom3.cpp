@@ -80,6 +80,16 @@ void FrmCom3::SetSaveFolder(const QString& folder)
     txtReceive->SaveFolder = folder;
 }
 
+void FrmCom3::KeepLines(qint64 lines)
+{
+    txtReceive->SetLineLimit(lines);
+}
+
+void FrmCom3::SayLogging(bool logging)
+{
+    txtReceive->SetLogging(logging);
+}
+
 void FrmCom3::AddReceiveMenuAction(QAction* action)
 {
     txtReceive->AddMenuAction(action);

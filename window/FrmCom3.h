@@ -65,6 +65,10 @@ public:
     void Zoom(int steps);
     // Where Save As starts.
     void SetSaveFolder(const QString& folder);
+    // How many lines the receive area keeps at least.
+    void KeepLines(qint64 lines);
+    // Whether a log keeps the lines the receive area drops: it says so where they went.
+    void SayLogging(bool logging);
     // Presses Open as the user would, once the events waiting now are handled.
     void PressOpenSoon();
 

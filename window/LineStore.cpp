@@ -25,7 +25,8 @@ void LineStore::Append(QStringView text, Look look, int ofDay, qint64 since)
     else
         std::transform(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                        [](QChar c) { return static_cast<char>(c.unicode()); });
-    block.lines.push_back({static_cast<quint32>(offset), static_cast<quint32>(text.size()), since, ofDay, look, wide});
+    block.lines.push_back(
+        {static_cast<quint32>(offset), static_cast<quint32>(text.size()), since, ofDay, look, wide});
     ++end_;
 }
 
@@ -72,7 +73,8 @@ void LineStore::PopBlock()
 void LineStore::DropBefore(qint64 line, std::size_t bytes)
 {
     const qint64 kept = std::clamp(line, first_, end_);
-    while (!blocks_.empty() && blocks_.front().first + static_cast<qint64>(blocks_.front().lines.size()) <= kept)
+    while (!blocks_.empty() &&
+           blocks_.front().first + static_cast<qint64>(blocks_.front().lines.size()) <= kept)
         PopBlock();
     first_ = std::max(first_, kept);
     while (blocks_.size() > 1 && bytes_ > bytes)

@@ -1,5 +1,6 @@
 #include "window/ReceiveArea.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -11,6 +12,7 @@
 #include <algorithm>
 
 #include "window/MessageBoxes.h"
+#include "window/ReceiveAccessible.h"
 #include "window/TimeMargin.h"
 
 namespace {
@@ -26,6 +28,7 @@ bool EndsALine(QChar c)
 
 ReceiveArea::ReceiveArea(QWidget* parent) : QAbstractScrollArea(parent)
 {
+    ReceiveAccessible::Install();
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(false);
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -116,6 +119,10 @@ void ReceiveArea::Flush()
         std::tie(top_, topHidden_) = EndTop();
     SetBar();
     emit Flushed();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent shown(this, QAccessible::VisibleDataChanged);
+        QAccessible::updateAccessibility(&shown);
+    }
     // On screen now, not at the loop's next turn, which may be a read's wait away.
     viewport()->repaint();
     if (timeMargin_)

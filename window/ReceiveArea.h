@@ -42,7 +42,7 @@ public:
     // time beyond it, so that a view on them stays still in between.
     static constexpr qint64 LINE_LIMIT = 1'000'000;
     // What the text may take however long its lines are.
-    static constexpr std::size_t BYTE_LIMIT = std::size_t{192} << 20;
+    static constexpr std::size_t BYTE_LIMIT = std::size_t{128} << 20;
     // Each frame is painted as it is made: a line is on screen within 50 ms.
     static constexpr int FRAME_MS = 47;
     // Around the text, as in a text box.
@@ -196,7 +196,7 @@ private:
     Position Clamped(Position place) const;
 
     LineStore store_;
-    qint64 shown_ = 0;           // lines before it are shown; the rest wait for the frame
+    qint64 shown_ = 0; // lines before it are shown; the rest wait for the frame
     qint64 limit_ = LINE_LIMIT;
     qint64 droppedSinceClear_ = 0;
     bool droppedMark_ = false;

@@ -30,7 +30,8 @@ QString ReceiveArea::TimeText(qint64 line) const
         return since == NO_TIME ? QString() : SinceText(since);
     }
     const int ofDay = store_.OfDay(line);
-    return ofDay == NO_TIME ? QString() : QTime::fromMSecsSinceStartOfDay(ofDay).toString(QStringLiteral("HH:mm:ss.zzz"));
+    return ofDay == NO_TIME ? QString()
+                            : QTime::fromMSecsSinceStartOfDay(ofDay).toString(QStringLiteral("HH:mm:ss.zzz"));
 }
 
 QString ReceiveArea::ShownText(Position start, Position end) const

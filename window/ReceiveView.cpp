@@ -93,7 +93,8 @@ void ReceiveArea::paintEvent(QPaintEvent*)
         const qint64 line = shown.line;
         const QTextLayout& layout = Layout(line);
         QList<QTextLayout::FormatRange> marks;
-        if (!highlight_.isEmpty() && line >= store_.First() && store_.LookOf(line) == LineStore::Look::Plain) {
+        if (!highlight_.isEmpty() && line >= store_.First() &&
+            store_.LookOf(line) == LineStore::Look::Plain) {
             const LineStore::Text text = store_.TextOf(line);
             for (qsizetype at = text.indexOf(highlight_, 0, highlightSensitivity_); at >= 0;
                  at = text.indexOf(highlight_, at + highlight_.size(), highlightSensitivity_))
@@ -144,7 +145,8 @@ QRectF ReceiveArea::RectOf(Position place) const
     for (const LineInView& shown : LinesInView())
         if (shown.line == place.line) {
             const QTextLine row = Layout(place.line).lineForTextPosition(static_cast<int>(place.column));
-            return {MARGIN + row.cursorToX(static_cast<int>(place.column)), shown.top + row.y(), 1, row.height()};
+            return {MARGIN + row.cursorToX(static_cast<int>(place.column)), shown.top + row.y(), 1,
+                    row.height()};
         }
     return {};
 }
@@ -185,7 +187,8 @@ void ReceiveArea::mouseReleaseEvent(QMouseEvent* event)
     mouseHeld_ = false;
     QScrollBar* bar = verticalScrollBar();
     following_ = bar->value() == bar->maximum(); // lines may have come meanwhile
-    if (QClipboard* clipboard = QGuiApplication::clipboard(); HasSelection() && clipboard->supportsSelection())
+    if (QClipboard* clipboard = QGuiApplication::clipboard();
+        HasSelection() && clipboard->supportsSelection())
         clipboard->setText(SelectedText(), QClipboard::Selection);
 }
 

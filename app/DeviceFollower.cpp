@@ -56,7 +56,7 @@ void DeviceFollower::Left()
     // marked as cut by the departure so that it is never taken for a whole one.
     const QString cut = QString::fromStdU16String(lines_.PendingLine);
     if (!cut.isEmpty()) {
-        aids_.Mark("cut", cut);
+        aids_.Mark("cut", cut, {lines_.LineBytes(), {}, lines_.BytesNotKept() > 0});
         lines_.Discard();
     }
     returning_ = true;

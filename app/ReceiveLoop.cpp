@@ -34,16 +34,21 @@ bool ReceiveLoop::RunCycle()
     Sleep(SLEEP_MS);
     std::u16string text = link_.ReceiveLine(READ_TIMEOUT_MS);
     if (!text.empty()) {
-        Lines.Walk(text, [this](std::u16string_view line) {
-            const auto now = Clock();
-            const QStringView shown(line.data(), static_cast<qsizetype>(line.size()));
-            window_.ShowLine(shown, now);
+        const DeviceLink::Packet read = link_.LastPacketRead();
+        const LineAssembly::Packet packet{read.kept, read.dropped};
+        Lines.Walk(
+            text,
+            [this](std::u16string_view line) {
+                const auto now = Clock();
+                const QStringView shown(line.data(), static_cast<qsizetype>(line.size()));
+                window_.ShowLine(shown, now, {Lines.LineBytes(), Lines.DroppedBytes(), Lines.BytesNotKept() > 0});
             if (files_)
                 files_->LogLine(line, now);
             window_.SetStatus(QStringLiteral("Received"));
             if (LineReceived)
                 LineReceived(line);
-        });
+            },
+            &packet);
     }
     if (CycleEnded)
         CycleEnded(true, !text.empty());

@@ -30,13 +30,14 @@ QString FileName(const std::filesystem::path& path)
 SessionAids::SessionAids(FrmCom3& window, DeviceLink& link, SessionFiles& files, const Clock& clock)
     : window_(window), link_(link), files_(files), clock_(clock)
 {
-    for (QAction* toggle : {&ShowTimes, &TimesSince, &ShowSent})
+    for (QAction* toggle : {&ShowTimes, &TimesSince, &ShowSent, &ShowBytes})
         toggle->setCheckable(true);
     TimesSince.setEnabled(false);
     for (QAction* toggle : {&ShowTimes, &TimesSince})
         connect(toggle, &QAction::toggled, this, &SessionAids::ShowChosenTimes);
+    connect(&ShowBytes, &QAction::toggled, &window_, &FrmCom3::ShowBytes);
     connect(&Log, &QAction::triggered, this, &SessionAids::StartOrStopLog);
-    for (QAction* action : {&ShowTimes, &TimesSince, &ShowSent, &Log})
+    for (QAction* action : {&ShowTimes, &TimesSince, &ShowSent, &ShowBytes, &Log})
         window_.AddReceiveMenuAction(action);
     connect(&window_, &FrmCom3::LineWritten, this, &SessionAids::Written);
     link_.Noted = [this](std::string_view kind, std::u16string_view text) {
@@ -52,10 +53,10 @@ SessionAids::~SessionAids()
     files_.LogFailed = nullptr;
 }
 
-void SessionAids::Mark(const char* kind, const QString& text)
+void SessionAids::Mark(const char* kind, const QString& text, const ReceivedBytes& bytes)
 {
     const auto now = clock_();
-    window_.ShowMark(QString::fromLatin1(kind), text, now);
+    window_.ShowMark(QString::fromLatin1(kind), text, now, bytes);
     files_.LogMark(kind, text.toStdU16String(), now);
 }
 
@@ -64,7 +65,7 @@ void SessionAids::Written(const QString& sent)
     const auto now = clock_();
     // Not a received line: it never says "Received" and is logged once, as sent.
     if (ShowSent.isChecked())
-        window_.ShowMark(u"sent", sent, now);
+        window_.ShowMark(u"sent", sent, now, {link_.LastPacketSent(), {}, false});
     files_.LogMark("sent", sent.toStdU16String(), now);
 }
 

@@ -5,14 +5,15 @@
 #include <chrono>
 #include <functional>
 
+#include "window/LineStore.h"
+
 class DeviceLink;
 class FrmCom3;
 class SessionFiles;
 
 // The aids in the receive area's menu: each line's time (of day, or since the
-// line before), the lines written
-// shown among the received ones, and a log started and stopped while the
-// program runs. The log holds each line written and what happened to the
+// line before), the lines written shown among the received ones, the bytes
+// each line came from, and a log started and stopped while the program runs. The log holds each line written and what happened to the
 // device: opens, failed opens, closes and marked lines. With every aid off
 // the area shows what the device said, as without them.
 class SessionAids : public QObject {
@@ -24,8 +25,9 @@ public:
     SessionAids(FrmCom3& window, DeviceLink& link, SessionFiles& files, const Clock& clock);
     ~SessionAids() override;
 
-    // Adds a marked line to the receive area and the log, with its time.
-    void Mark(const char* kind, const QString& text);
+    // Adds a marked line to the receive area and the log, with its time, and
+    // in the area with the bytes it came from.
+    void Mark(const char* kind, const QString& text, const ReceivedBytes& bytes = {});
     // A line written: logged as sent, and shown among the lines with Show Sent Lines.
     void Written(const QString& sent);
 
@@ -33,6 +35,7 @@ public:
     // Which times Show Times shows; offered while it is ticked.
     QAction TimesSince{QStringLiteral("Times Since the &Previous Line")};
     QAction ShowSent{QStringLiteral("Show Se&nt Lines")};
+    QAction ShowBytes{QStringLiteral("Show &Bytes")};
     QAction Log{QStringLiteral("Start Lo&g…")};
     // Where Start Log starts: the folder last logged in, once there is one.
     QString LogFolder;

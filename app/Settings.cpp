@@ -112,7 +112,8 @@ std::vector<Settings::Tick> Settings::Ticks() const
     return {{"menu/reopen", follower_.Toggle},
             {"menu/times", aids_.ShowTimes},
             {"menu/timesSincePrevious", aids_.TimesSince},
-            {"menu/sentLines", aids_.ShowSent}};
+            {"menu/sentLines", aids_.ShowSent},
+            {"menu/bytes", aids_.ShowBytes}};
 }
 
 void Settings::Load(const QString& file)

@@ -69,6 +69,16 @@ public:
     // Reads at most one packet, waiting at most timeoutMs, and returns its
     // text up to and including the first CR; empty when nothing was read.
     std::u16string ReceiveLine(std::int32_t timeoutMs);
+    // The bytes of the packet the last ReceiveLine read: those its text came
+    // from (up to and including the first CR), and those after the CR that it
+    // dropped. Empty after a read that failed.
+    struct Packet {
+        std::string_view kept;
+        std::string_view dropped;
+    };
+    Packet LastPacketRead() const;
+    // The bytes of the last packet written.
+    std::string_view LastPacketSent() const;
     // The library's code for the last read that failed, 0 after one that
     // worked: ErrorCode::DeviceNotConnected once the device has gone.
     std::uint32_t LastReadError = 0;
@@ -91,6 +101,7 @@ private:
     UsbLibrary& library_;
     MessageSink& messages_;
     std::array<std::uint8_t, BUFFER_SIZE> SendBuffer{};
+    std::array<std::uint8_t, PACKET_SIZE> lastSent_{};
     std::array<std::uint8_t, BUFFER_SIZE> ReceiveBuffer{};
     std::int32_t ReceivedLength = 0;
     CodePageDecoder decoder_;

@@ -50,8 +50,15 @@ std::int32_t DeviceLink::SendPacket(const std::uint8_t* buffer, std::int32_t len
         return 0;
     std::int32_t sentLength = 0;
     departed_ = false;
-    if (library_.MPUSBWrite(State.OutPipe, buffer, length, &sentLength, timeoutMs) == 1)
+    if (library_.MPUSBWrite(State.OutPipe, buffer, length, &sentLength, timeoutMs) == 1) {
+        std::copy_n(buffer, std::min<std::int32_t>(length, PACKET_SIZE), lastSent_.begin());
         return 1;
+    }
     ReportLastError();
     return 0;
+}
+
+std::string_view DeviceLink::LastPacketSent() const
+{
+    return {reinterpret_cast<const char*>(lastSent_.data()), lastSent_.size()};
 }

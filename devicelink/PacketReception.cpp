@@ -10,6 +10,7 @@ std::u16string DeviceLink::ReceiveLine(std::int32_t timeoutMs)
     ReceivedLength = 0;
     if (library_.MPUSBRead(State.InPipe, ReceiveBuffer.data(), BUFFER_SIZE, &ReceivedLength, timeoutMs) ==
         0) {
+        ReceivedLength = 0;
         LastReadError = library_.GetLastError();
         if (LastReadError == ErrorCode::DeviceNotConnected && Departed)
             Departed();
@@ -29,4 +30,15 @@ std::u16string DeviceLink::ReceiveLine(std::int32_t timeoutMs)
         decoder_.Reset(); // a lead byte after the CR was cut off with the rest
     }
     return text;
+}
+
+DeviceLink::Packet DeviceLink::LastPacketRead() const
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(ReceiveBuffer.data()),
+                                 static_cast<std::size_t>(std::clamp<std::int32_t>(ReceivedLength, 0, BUFFER_SIZE)));
+    // A CR byte is never part of a double-byte character: it is the text's first CR.
+    const std::size_t cr = bytes.find('\r');
+    if (cr == std::string_view::npos)
+        return {bytes, {}};
+    return {bytes.substr(0, cr + 1), bytes.substr(cr + 1)};
 }

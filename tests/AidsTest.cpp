@@ -131,6 +131,10 @@ TEST(Aids, ALogStartedAndStoppedHoldsSentLinesAndEventsMarked)
         program.window.cmdSend_Click();
         program.window.txtReceive->Flush();
         EXPECT_TRUE(program.window.txtReceive->toPlainText().endsWith("\tsent\tECHO hi\n"));
+        program.aids.ShowBytes.setChecked(true); // the packet's 20 bytes
+        EXPECT_TRUE(program.window.txtReceive->toPlainText().endsWith(
+            "\tsent\tECHO hi\t45 43 48 4F 20 68 69 0D 00 00 00 00 00 00 00 00 00 00 00 00\n"));
+        program.aids.ShowBytes.setChecked(false);
         EXPECT_EQ(program.window.sbrMessage->StatusText(), "Sended");
         for (int i = 0; i < 100 && !program.window.txtReceive->toPlainText().endsWith("\nhi\n"); ++i)
             program.loop.RunCycle();

@@ -200,6 +200,27 @@ TEST_F(Area, TimesSinceThePreviousLineCountOnAcrossMidnightAndAClearAndAreCopied
     EXPECT_EQ(shown, QList<QString>{"+27:00:00.000"});
 }
 
+TEST_F(Area, BytesShowAfterEachLineThatCameWithThemAndAreCopiedAndSaved)
+{
+    using namespace std::literals;
+    ReceiveArea& area = *window.txtReceive;
+    area.AppendLine(u"OK", {}, {"OK\r", "\n\0"sv, false});
+    area.AppendLine(u"受信", {}, {"\x8e\xf3\x90\x4d\r", {}, false});
+    area.AppendLine(u"long", {}, {"long\r", {}, true});
+    area.AppendMark(u"open", u"demo");
+    area.ShowBytes(true);
+    const QString shown = "OK\t4F 4B 0D [0A 00]\n受信\t8E F3 90 4D 0D\nlong\t6C 6F 6E 67 0D …\n\topen\tdemo\n";
+    EXPECT_EQ(area.toPlainText(), shown);
+    area.selectAll();
+    area.copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), shown);
+    QTemporaryDir folder;
+    ASSERT_EQ(area.SaveTo(folder.filePath("saved.txt")), "");
+    EXPECT_EQ(LinesOf(folder.filePath("saved.txt").toStdString())[0], "OK\t4F 4B 0D [0A 00]");
+    area.ShowBytes(false);
+    EXPECT_EQ(area.toPlainText(), "OK\n受信\nlong\n\topen\tdemo\n");
+}
+
 TEST(LineStore, KeepsEachCharacterAndForgetsTheOldestByLineThenByBlock)
 {
     LineStore lines;

@@ -38,6 +38,15 @@ struct Loop : WindowFixture {
 
 } // namespace
 
+TEST_F(Loop, EachLineShowsTheBytesItCameFromWithThoseDroppedAfterTheFirstCr)
+{
+    window.ShowBytes(true);
+    Cycle("AB\x82");         // a double-byte character cut by the packet's end
+    Cycle("\xA0\x01\r\nxy"); // the control character goes from the text, not from the bytes
+    Cycle("\nC\r");          // an LF parted from its CR came before the next line
+    EXPECT_EQ(Received(), "ABあ\t41 42 82 A0 01 0D [0A 78 79]\nC\t0A 43 0D\n");
+}
+
 TEST_F(Loop, ReceivedLineIsShownWithReceived)
 {
     Cycle("A");

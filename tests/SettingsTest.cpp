@@ -56,6 +56,7 @@ TEST_F(Remembered, WhatTheUserChangesIsThereAtTheNextStartButNotWhatTheCommandLi
         program.window.setGeometry(20, 30, 700, 600);
         program.aids.ShowTimes.setChecked(true);
         program.aids.TimesSince.setChecked(true);
+        program.aids.ShowBytes.setChecked(true);
         program.window.Zoom(2);
         // The demo device by twelve names, then by its own, which is always listed.
         QStringList ids;
@@ -81,6 +82,7 @@ TEST_F(Remembered, WhatTheUserChangesIsThereAtTheNextStartButNotWhatTheCommandLi
     EXPECT_EQ(program.window.geometry(), QRect(20, 30, 700, 600));
     EXPECT_EQ(program.window.txtReceive->ShownTimes(), ReceiveArea::Times::SincePrevious);
     EXPECT_FALSE(program.aids.ShowSent.isChecked());
+    EXPECT_TRUE(program.aids.ShowBytes.isChecked());
     EXPECT_EQ(program.window.txtReceive->Zoomed(), 2);
     QStringList listed{FrmCom3::DEFAULT_DEVICE + ' '};
     for (int spaces : {5, 11, 10, 9, 8, 7, 6, 4, 3, 2})

@@ -30,14 +30,14 @@ FrmCom3::FrmCom3(DeviceLink& link, QWidget* parent) : QWidget(parent), link_(lin
     cmbDesc->IsAttached = [this](const QString& id) { return IsDeviceAttached && IsDeviceAttached(id); };
 }
 
-void FrmCom3::ShowLine(QStringView line, Time time)
+void FrmCom3::ShowLine(QStringView line, Time time, const ReceivedBytes& bytes)
 {
-    txtReceive->AppendLine(line, LineTimeOf(time));
+    txtReceive->AppendLine(line, LineTimeOf(time), bytes);
 }
 
-void FrmCom3::ShowMark(QStringView kind, QStringView text, Time time)
+void FrmCom3::ShowMark(QStringView kind, QStringView text, Time time, const ReceivedBytes& bytes)
 {
-    txtReceive->AppendMark(kind, text, LineTimeOf(time));
+    txtReceive->AppendMark(kind, text, LineTimeOf(time), bytes);
 }
 
 QString FrmCom3::Status() const
@@ -78,6 +78,11 @@ void FrmCom3::Zoom(int steps)
 void FrmCom3::SetSaveFolder(const QString& folder)
 {
     txtReceive->SaveFolder = folder;
+}
+
+void FrmCom3::ShowBytes(bool shown)
+{
+    txtReceive->ShowBytes(shown);
 }
 
 void FrmCom3::KeepLines(qint64 lines)

@@ -37,11 +37,13 @@ public:
     std::function<bool(const QString& id)> IsDeviceAttached;
 
     // What the program asks of the window; it never reaches the controls.
-    // A received line at the end of the receive area, with the time it came.
+    // A received line at the end of the receive area, with the time it came
+    // and the bytes it came from.
     using Time = std::chrono::system_clock::time_point;
-    void ShowLine(QStringView line, Time time);
-    // A marked line: a kind word ("sent", "left", …) and its text.
-    void ShowMark(QStringView kind, QStringView text, Time time);
+    void ShowLine(QStringView line, Time time, const ReceivedBytes& bytes = {});
+    // A marked line: a kind word ("sent", "left", …) and its text; a sent
+    // line with its packet's bytes.
+    void ShowMark(QStringView kind, QStringView text, Time time, const ReceivedBytes& bytes = {});
     // The status bar's text, and setting it.
     QString Status() const;
     void SetStatus(const QString& text);
@@ -65,6 +67,8 @@ public:
     void Zoom(int steps);
     // Where Save As starts.
     void SetSaveFolder(const QString& folder);
+    // Shows or hides the bytes each line came from.
+    void ShowBytes(bool shown);
     // How many lines the receive area keeps at least.
     void KeepLines(qint64 lines);
     // Whether a log keeps the lines the receive area drops: it says so where they went.

@@ -3,15 +3,19 @@
 #include <algorithm>
 #include <cstring>
 
-void LineStore::Append(QStringView text, Look look, int ofDay, qint64 since)
+void LineStore::Append(QStringView text, Look look, int ofDay, qint64 since, const ReceivedBytes& given)
 {
     const bool wide = std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
     const std::size_t size = static_cast<std::size_t>(text.size()) * (wide ? 2 : 1);
-    if (blocks_.empty() || blocks_.back().bytes.size() + size + 1 > blocks_.back().bytes.capacity()) {
+    const bool hasBytes = !given.kept.empty() || !given.dropped.empty();
+    const std::string_view dropped = given.dropped.substr(0, MOST_DROPPED_BYTES);
+    std::string_view kept = given.kept.substr(0, MOST_KEPT_BYTES);
+    const std::size_t room = size + 1 + (hasBytes ? kept.size() + 1 + dropped.size() : 0);
+    if (blocks_.empty() || blocks_.back().bytes.size() + room > blocks_.back().bytes.capacity()) {
         Block& block = blocks_.emplace_back();
         block.first = end_;
         // Reserved, not used: only the pages written are resident.
-        block.bytes.reserve(std::max(BLOCK_BYTES, size + 1));
+        block.bytes.reserve(std::max(BLOCK_BYTES, room));
         bytes_ += block.bytes.capacity();
     }
     Block& block = blocks_.back();
@@ -25,9 +29,39 @@ void LineStore::Append(QStringView text, Look look, int ofDay, qint64 since)
     else
         std::transform(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                        [](QChar c) { return static_cast<char>(c.unicode()); });
-    block.lines.push_back(
-        {static_cast<quint32>(offset), static_cast<quint32>(text.size()), since, ofDay, look, wide});
+    quint8 flags = (wide ? WIDE : 0) | (given.cutShort ? CUT_SHORT : 0);
+    if (hasBytes) {
+        flags |= HAS_BYTES;
+        // Most lines are their text's own bytes and a line end: only the line end is kept again.
+        if (!wide && kept.substr(0, size) == std::string_view(bytes.data() + offset, size)) {
+            flags |= BYTES_AFTER_TEXT;
+            kept.remove_prefix(size);
+        }
+        bytes.insert(bytes.end(), kept.begin(), kept.end());
+        bytes.push_back(static_cast<char>(dropped.size()));
+        bytes.insert(bytes.end(), dropped.begin(), dropped.end());
+    }
+    block.lines.push_back({static_cast<quint32>(offset), static_cast<quint32>(text.size()), since, ofDay, look,
+                           flags, static_cast<quint16>(kept.size())});
     ++end_;
+}
+
+std::optional<LineStore::LineBytes> LineStore::BytesOf(qint64 line) const
+{
+    const Block& block = BlockOf(line);
+    const Entry& entry = block.lines[static_cast<std::size_t>(line - block.first)];
+    if (!(entry.flags & HAS_BYTES))
+        return std::nullopt;
+    const char* text = block.bytes.data() + entry.offset;
+    const char* kept = text + entry.length * (entry.flags & WIDE ? 2 : 1);
+    const char* dropped = kept + entry.keptStored;
+    LineBytes bytes;
+    if (entry.flags & BYTES_AFTER_TEXT)
+        bytes.kept.assign(text, entry.length);
+    bytes.kept.append(kept, entry.keptStored);
+    bytes.dropped.assign(dropped + 1, static_cast<quint8>(*dropped));
+    bytes.cutShort = entry.flags & CUT_SHORT;
+    return bytes;
 }
 
 const LineStore::Block& LineStore::BlockOf(qint64 line) const
@@ -49,8 +83,8 @@ LineStore::Text LineStore::TextOf(qint64 line) const
     const Entry& entry = block.lines[static_cast<std::size_t>(line - block.first)];
     const char* start = block.bytes.data() + entry.offset;
     Text text;
-    text.isWide = entry.wide;
-    if (entry.wide)
+    text.isWide = entry.flags & WIDE;
+    if (text.isWide)
         text.wide = QStringView(reinterpret_cast<const char16_t*>(start), entry.length);
     else
         text.narrow = QLatin1String(start, entry.length);

@@ -3,7 +3,19 @@
 #include <QLatin1String>
 #include <QString>
 #include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
+
+// The bytes a line came from: `kept` those of its text and its line end,
+// `dropped` those the reception dropped after it; `cutShort` when there were
+// more than the kept ones.
+struct ReceivedBytes {
+    std::string_view kept;
+    std::string_view dropped;
+    bool cutShort = false;
+};
 
 // The receive area's lines, held compactly: their text in large blocks, one
 // byte a character for a line whose characters all fit in one (most device
@@ -18,6 +30,12 @@ public:
     // Text kept in one block; a longer line takes a block of its own.
     static constexpr std::size_t BLOCK_BYTES = 1 << 20;
 
+    struct LineBytes {
+        std::string kept;
+        std::string dropped;
+        bool cutShort = false;
+    };
+
     // One of the two is the line's text.
     struct Text {
         QLatin1String narrow;
@@ -30,9 +48,12 @@ public:
         }
     };
 
+    // The most kept of a line's bytes and of its bytes dropped.
+    static constexpr std::size_t MOST_KEPT_BYTES = 0xFFFF, MOST_DROPPED_BYTES = 0xFF;
+
     // ofDay: the millisecond of the local day, or NO_TIME; since: the
     // milliseconds since the line before, or NO_TIME.
-    void Append(QStringView text, Look look, int ofDay, qint64 since);
+    void Append(QStringView text, Look look, int ofDay, qint64 since, const ReceivedBytes& bytes = {});
     // The oldest line kept, and the number after the newest.
     qint64 First() const { return first_; }
     qint64 End() const { return end_; }
@@ -46,6 +67,8 @@ public:
     Look LookOf(qint64 line) const { return EntryOf(line).look; }
     int OfDay(qint64 line) const { return EntryOf(line).ofDay; }
     qint64 Since(qint64 line) const { return EntryOf(line).since; }
+    // Nothing when the line came with no bytes.
+    std::optional<LineBytes> BytesOf(qint64 line) const;
 
     // Forgets the lines before `line`, then whole blocks of the oldest while
     // the lines take more than `bytes` (the newest block stays).
@@ -54,13 +77,18 @@ public:
     void Clear();
 
 private:
+    enum Flag : quint8 { WIDE = 1, HAS_BYTES = 2, BYTES_AFTER_TEXT = 4, CUT_SHORT = 8 };
+    // The text, then with HAS_BYTES the kept bytes (beyond the text's own
+    // when they start with it: BYTES_AFTER_TEXT), the count of the dropped
+    // bytes and the dropped bytes.
     struct Entry {
         quint32 offset;
         quint32 length;
         qint64 since;
         qint32 ofDay;
         Look look;
-        bool wide;
+        quint8 flags;
+        quint16 keptStored;
     };
     struct Block {
         qint64 first; // the number of its first line

@@ -53,24 +53,24 @@ ReceiveArea::ReceiveArea(QWidget* parent) : QAbstractScrollArea(parent)
 
 ReceiveArea::~ReceiveArea() = default;
 
-void ReceiveArea::AppendLine(QStringView line, LineTime time)
+void ReceiveArea::AppendLine(QStringView line, LineTime time, const ReceivedBytes& bytes)
 {
     if (std::none_of(line.begin(), line.end(), EndsALine))
-        return Append(line, LineStore::Look::Plain, time);
+        return Append(line, LineStore::Look::Plain, time, bytes);
     QString kept = line.toString();
     std::replace_if(kept.begin(), kept.end(), EndsALine, QChar(QChar::ReplacementCharacter));
-    Append(kept, LineStore::Look::Plain, time);
+    Append(kept, LineStore::Look::Plain, time, bytes);
 }
 
-void ReceiveArea::AppendMark(QStringView kind, QStringView text, LineTime time)
+void ReceiveArea::AppendMark(QStringView kind, QStringView text, LineTime time, const ReceivedBytes& bytes)
 {
     QString line = QChar(u'\t') + kind.toString() + QChar(u'\t');
     for (QChar c : text)
         line += c.category() == QChar::Other_Control || EndsALine(c) ? QChar(QChar::ReplacementCharacter) : c;
-    Append(line, kind == u"sent" ? LineStore::Look::Sent : LineStore::Look::Mark, time);
+    Append(line, kind == u"sent" ? LineStore::Look::Sent : LineStore::Look::Mark, time, bytes);
 }
 
-void ReceiveArea::Append(QStringView text, LineStore::Look look, LineTime time)
+void ReceiveArea::Append(QStringView text, LineStore::Look look, LineTime time, const ReceivedBytes& bytes)
 {
     qint64 sincePrevious = NO_TIME;
     if (time.ofDay != NO_TIME) {
@@ -79,7 +79,7 @@ void ReceiveArea::Append(QStringView text, LineStore::Look look, LineTime time)
             sincePrevious = std::max<qint64>(time.clock - *lastClock_, 0);
         lastClock_ = time.clock;
     }
-    store_.Append(text, look, time.ofDay, sincePrevious);
+    store_.Append(text, look, time.ofDay, sincePrevious, bytes);
     if (frame_.isActive())
         return; // never restarted by a line: frames keep coming while lines do
     const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : FRAME_MS;
@@ -148,11 +148,56 @@ void ReceiveArea::Clear()
 
 QString ReceiveArea::LineText(qint64 line) const
 {
-    if (line >= store_.First())
-        return store_.StringOf(line);
-    return QStringLiteral("\tdropped\t%1 older lines were dropped from this view%2")
-        .arg(droppedSinceClear_)
-        .arg(logging_ ? QStringLiteral("; the log holds them") : QString());
+    return ShownLine(line).text;
+}
+
+ReceiveArea::Shown ReceiveArea::ShownLine(qint64 line) const
+{
+    Shown shown;
+    if (line < store_.First()) {
+        shown.text = QStringLiteral("\tdropped\t%1 older lines were dropped from this view%2")
+                         .arg(droppedSinceClear_)
+                         .arg(logging_ ? QStringLiteral("; the log holds them") : QString());
+        return shown;
+    }
+    shown.text = store_.StringOf(line);
+    const std::optional<LineStore::LineBytes> bytes = showBytes_ ? store_.BytesOf(line) : std::nullopt;
+    if (!bytes)
+        return shown;
+    auto hex = [&shown](const std::string& from) {
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            if (i > 0)
+                shown.text += u' ';
+            shown.text += QStringLiteral("%1").arg(static_cast<quint8>(from[i]), 2, 16, QChar(u'0')).toUpper();
+        }
+    };
+    shown.text += u'\t';
+    shown.bytesFrom = static_cast<int>(shown.text.size());
+    hex(bytes->kept);
+    if (!bytes->dropped.empty()) {
+        shown.text += bytes->kept.empty() ? QStringLiteral("[") : QStringLiteral(" [");
+        shown.droppedFrom = static_cast<int>(shown.text.size()) - 1;
+        hex(bytes->dropped);
+        shown.text += u']';
+    }
+    if (bytes->cutShort)
+        shown.text += QStringLiteral(" …");
+    return shown;
+}
+
+void ReceiveArea::ShowBytes(bool shown)
+{
+    if (shown == showBytes_)
+        return;
+    Flush();
+    showBytes_ = shown;
+    // The lines widen or narrow; the same line stays at the top.
+    ForgetLayouts();
+    topHidden_ = 0;
+    if (following_)
+        std::tie(top_, topHidden_) = EndTop();
+    SetBar();
+    viewport()->update();
 }
 
 LineStore::Look ReceiveArea::LookOf(qint64 line) const

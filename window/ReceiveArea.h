@@ -63,12 +63,13 @@ public:
     explicit ReceiveArea(QWidget* parent = nullptr);
     ~ReceiveArea() override;
 
-    // Adds the line at the end within a frame, with the time it came.
-    void AppendLine(QStringView line, LineTime time = {});
+    // Adds the line at the end within a frame, with the time it came and the
+    // bytes it came from.
+    void AppendLine(QStringView line, LineTime time = {}, const ReceivedBytes& bytes = {});
     // Adds a marked line, "TAB kind TAB text", in a colour of its own: no
     // line from a device holds a tab. Control characters in the text are
     // shown as U+FFFD.
-    void AppendMark(QStringView kind, QStringView text, LineTime time = {});
+    void AppendMark(QStringView kind, QStringView text, LineTime time = {}, const ReceivedBytes& bytes = {});
     // Shows the lines that are waiting for the frame now.
     void Flush();
     // Empties the area, waiting lines included.
@@ -80,12 +81,15 @@ public:
     void SetLineLimit(qint64 lines);
     // Whether a log keeps the lines the area drops.
     void SetLogging(bool logging);
+    // Shows after each line that came with bytes a tab and its bytes in hex,
+    // those the reception dropped dimmed and in brackets, keeping the view.
+    void ShowBytes(bool shown);
 
     // The lines shown are numbered from FirstLine() to EndLine() - 1. When
     // older lines were dropped, the first is a marked line that says so.
     qint64 FirstLine() const { return store_.First() - (droppedMark_ ? 1 : 0); }
     qint64 EndLine() const { return shown_; }
-    // A line as the area holds it, a marked line with its tabs.
+    // A line as the area shows it, a marked line with its tabs.
     QString LineText(qint64 line) const;
     // The lines received and kept, from LinesGone() to EndLine() - 1: the
     // marked line of the dropped ones is not among them.
@@ -173,7 +177,13 @@ protected:
 
 private:
     void SaveAs();
-    void Append(QStringView text, LineStore::Look look, LineTime time);
+    void Append(QStringView text, LineStore::Look look, LineTime time, const ReceivedBytes& bytes);
+    struct Shown {
+        QString text;
+        int bytesFrom = -1;   // where its bytes start in the text, -1 without them
+        int droppedFrom = -1; // where those the reception dropped start
+    };
+    Shown ShownLine(qint64 line) const;
     LineStore::Look LookOf(qint64 line) const;
     // The line's time as the margin shows it; empty for a line without one.
     QString TimeText(qint64 line) const;
@@ -201,6 +211,7 @@ private:
     qint64 droppedSinceClear_ = 0;
     bool droppedMark_ = false;
     bool logging_ = false;
+    bool showBytes_ = false;
     std::optional<qint64> lastClock_; // of the last line with a time
     QList<QAction*> menuActions_;
     Times times_ = Times::Hidden;

@@ -14,6 +14,8 @@ namespace {
 const QColor SENT_COLOUR(0, 0, 170);
 const QColor MARK_COLOUR(96, 96, 96);
 const QColor MATCH_BACKGROUND(255, 226, 110);
+const QColor BYTES_COLOUR(0, 110, 110);
+const QColor DROPPED_COLOUR(150, 170, 170);
 // Lines laid out and kept; a view holds far fewer, so the cache is simply
 // emptied beyond it.
 constexpr std::size_t MOST_LAYOUTS = 2048;
@@ -30,16 +32,27 @@ const QTextLayout& ReceiveArea::Layout(qint64 line) const
     std::unique_ptr<QTextLayout>& laid = layouts_[line];
     if (laid)
         return *laid;
-    laid = std::make_unique<QTextLayout>(LineText(line), font());
+    const Shown shown = ShownLine(line);
+    laid = std::make_unique<QTextLayout>(shown.text, font());
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     laid->setTextOption(option);
     laid->setCacheEnabled(true);
-    if (const LineStore::Look look = LookOf(line); look != LineStore::Look::Plain) {
-        QTextLayout::FormatRange whole{0, static_cast<int>(laid->text().size()), {}};
-        whole.format.setForeground(look == LineStore::Look::Sent ? SENT_COLOUR : MARK_COLOUR);
-        laid->setFormats({whole});
+    QList<QTextLayout::FormatRange> looks;
+    auto look = [&looks](int from, int to, const QColor& colour) {
+        looks.push_back({from, to - from, {}});
+        looks.back().format.setForeground(colour);
+    };
+    const int size = static_cast<int>(shown.text.size());
+    const int textEnd = shown.bytesFrom >= 0 ? shown.bytesFrom : size;
+    if (const LineStore::Look kind = LookOf(line); kind != LineStore::Look::Plain)
+        look(0, textEnd, kind == LineStore::Look::Sent ? SENT_COLOUR : MARK_COLOUR);
+    if (shown.bytesFrom >= 0) {
+        const int droppedFrom = shown.droppedFrom >= 0 ? shown.droppedFrom : size;
+        look(shown.bytesFrom, droppedFrom, BYTES_COLOUR);
+        look(droppedFrom, size, DROPPED_COLOUR);
     }
+    laid->setFormats(looks);
     const qreal width = std::max(1, viewport()->width() - 2 * MARGIN);
     qreal y = 0;
     laid->beginLayout();

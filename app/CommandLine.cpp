@@ -56,6 +56,7 @@ void AddOwnOptions(QCommandLineParser& parser)
         {{"reopen"}, "Reopen the device when it returns after leaving (a reset or a new firmware)."},
         {{"times"}, "Show the time each line came, beside it."},
         {{"echo"}, "Show each line sent among the received lines, marked as sent."},
+        {{"bytes"}, "Show after each line the bytes it came from, in hex."},
         {{"script"}, "Run the script in FILE once the window is shown (after --open's Open).", "FILE"},
         {{"tap"}, "Write the script's results to FILE as TAP once it has run.", "FILE"},
         {{"junit"}, "Write the script's results to FILE as JUnit XML once it has run.", "FILE"},
@@ -87,7 +88,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                        "Target USB box and press Open to try it without hardware.\n\n"
                        "In the send box, Up and Down recall the lines sent in this run, and Ctrl+F "
                        "finds text among the received lines. The receive area's menu shows each "
-                       "line's time and the lines sent, starts and stops a log, and runs a script."));
+                       "line's time, the lines sent and the bytes of each line, starts and stops a log, "
+                       "and runs a script."));
     // Qt's own -platform and the like are single-dash words.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     AddOwnOptions(parser);
@@ -120,6 +122,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                       set("reopen"),
                       set("times"),
                       set("echo"),
+                      set("bytes"),
                       PathOfArgument(value("script")),
                       PathOfArgument(value("tap")),
                       PathOfArgument(value("junit")),

@@ -13,6 +13,7 @@ struct SessionOptions {
     bool reopen = false;             // follow the device when it leaves and returns
     bool times = false;              // show each line's time
     bool echo = false;               // show the lines written among the received ones
+    bool bytes = false;              // show the bytes each line came from
     std::filesystem::path script;    // run once the window is shown (and opened)
     std::filesystem::path tap;       // the script's reports, once it has run
     std::filesystem::path junit;

@@ -24,6 +24,8 @@ void Start(Program& program, const SessionOptions& options)
         program.aids.ShowTimes.setChecked(true);
     if (options.echo)
         program.aids.ShowSent.setChecked(true);
+    if (options.bytes)
+        program.aids.ShowBytes.setChecked(true);
     program.settings.Watch();
     QTimer::singleShot(0, &program.devices, [&program] { program.StartDeviceList(); });
     if (options.open)

@@ -41,12 +41,13 @@ bool ReceiveLoop::RunCycle()
             [this](std::u16string_view line) {
                 const auto now = Clock();
                 const QStringView shown(line.data(), static_cast<qsizetype>(line.size()));
-                window_.ShowLine(shown, now, {Lines.LineBytes(), Lines.DroppedBytes(), Lines.BytesNotKept() > 0});
-            if (files_)
-                files_->LogLine(line, now);
-            window_.SetStatus(QStringLiteral("Received"));
-            if (LineReceived)
-                LineReceived(line);
+                window_.ShowLine(shown, now,
+                                 {Lines.LineBytes(), Lines.DroppedBytes(), Lines.BytesNotKept() > 0});
+                if (files_)
+                    files_->LogLine(line, now);
+                window_.SetStatus(QStringLiteral("Received"));
+                if (LineReceived)
+                    LineReceived(line);
             },
             &packet);
     }

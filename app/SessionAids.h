@@ -13,9 +13,9 @@ class SessionFiles;
 
 // The aids in the receive area's menu: each line's time (of day, or since the
 // line before), the lines written shown among the received ones, the bytes
-// each line came from, and a log started and stopped while the program runs. The log holds each line written and what happened to the
-// device: opens, failed opens, closes and marked lines. With every aid off
-// the area shows what the device said, as without them.
+// each line came from, and a log started and stopped while the program runs. The log holds each line written
+// and what happened to the device: opens, failed opens, closes and marked lines. With every aid off the area
+// shows what the device said, as without them.
 class SessionAids : public QObject {
     Q_OBJECT
 public:

@@ -1,10 +1,15 @@
 #include "bench/AreaBench.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <unistd.h>
 
 #include "window/ReceiveArea.h"
@@ -39,6 +44,29 @@ void Feed(ReceiveArea& area, qint64 from, qint64 to, bool wide80)
     QCoreApplication::processEvents();
 }
 
+// How long the work takes from its start to its end, and the longest the loop
+// waited for a turn meanwhile.
+std::pair<double, double> Timed(const std::function<void(const std::function<void()>& done)>& start)
+{
+    bool finished = false;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longest = 0;
+    QTimer turns;
+    turns.setInterval(0);
+    QObject::connect(&turns, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    turns.start();
+    start([&finished] { finished = true; });
+    while (!finished)
+        QCoreApplication::processEvents();
+    const qint64 now = clock.nsecsElapsed();
+    return {now / 1e6, std::max(longest, now - last) / 1e6};
+}
+
 } // namespace
 
 int RunAreaProbe(const char* what)
@@ -58,6 +86,11 @@ int RunAreaProbe(const char* what)
                 ResidentMegabytes() - before);
     if (wide80)
         return 0;
+    QElapsedTimer jumped;
+    jumped.start();
+    area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum() / 2);
+    area.viewport()->repaint();
+    std::printf("jump_ms_1m_lines %.2f\n", jumped.nsecsElapsed() / 1e6);
     ReceiveSearch search(area);
     QElapsedTimer typed;
     typed.start();
@@ -66,6 +99,18 @@ int RunAreaProbe(const char* what)
     std::printf("find_ms_1m_lines %.2f\n", typed.nsecsElapsed() / 1e6);
     std::fprintf(stderr, "%lld matches\n", static_cast<long long>(search.Count()));
     search.Stop();
+    QTemporaryDir folder;
+    const auto [saveMs, saveTurnMs] = Timed([&](const std::function<void()>& done) {
+        area.SaveInTurns(folder.filePath("saved.txt"), [done](const QString&) { done(); });
+    });
+    std::printf("save_ms_1m_lines %.2f\nsave_longest_turn_ms_1m_lines %.2f\n", saveMs, saveTurnMs);
+    area.selectAll();
+    const auto [copyMs, copyTurnMs] = Timed([&](const std::function<void()>& done) {
+        QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, done);
+        area.copy();
+    });
+    std::printf("copy_ms_1m_lines %.2f\ncopy_longest_turn_ms_1m_lines %.2f\n", copyMs, copyTurnMs);
+    area.Select({}, {});
     Feed(area, MILLION, 2 * MILLION, false);
     std::printf("area_lines_kept %lld\n", static_cast<long long>(area.Lines().Count()));
     return 0;

@@ -34,8 +34,9 @@ std::u16string DeviceLink::ReceiveLine(std::int32_t timeoutMs)
 
 DeviceLink::Packet DeviceLink::LastPacketRead() const
 {
-    const std::string_view bytes(reinterpret_cast<const char*>(ReceiveBuffer.data()),
-                                 static_cast<std::size_t>(std::clamp<std::int32_t>(ReceivedLength, 0, BUFFER_SIZE)));
+    const std::string_view bytes(
+        reinterpret_cast<const char*>(ReceiveBuffer.data()),
+        static_cast<std::size_t>(std::clamp<std::int32_t>(ReceivedLength, 0, BUFFER_SIZE)));
     // A CR byte is never part of a double-byte character: it is the text's first CR.
     const std::size_t cr = bytes.find('\r');
     if (cr == std::string_view::npos)

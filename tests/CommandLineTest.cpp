@@ -52,9 +52,10 @@ TEST(CommandLine, HelpVersionAndUsageErrorsStopWithTheirStatus)
     // Each flag sets its own option, and only it.
     for (const auto& [flag, option] :
          {std::pair{"--open", &SessionOptions::open}, std::pair{"--reopen", &SessionOptions::reopen},
-          std::pair{"--times", &SessionOptions::times}, std::pair{"--echo", &SessionOptions::echo}}) {
+          std::pair{"--times", &SessionOptions::times}, std::pair{"--echo", &SessionOptions::echo},
+          std::pair{"--bytes", &SessionOptions::bytes}}) {
         const SessionOptions set = ParseCommandLine({"pellmark", flag}).session;
-        EXPECT_TRUE(set.*option && set.open + set.reopen + set.times + set.echo == 1) << flag;
+        EXPECT_TRUE(set.*option && set.open + set.reopen + set.times + set.echo + set.bytes == 1) << flag;
     }
     EXPECT_TRUE(ParseCommandLine({"pellmark"}).session.remember);
     EXPECT_FALSE(ParseCommandLine({"pellmark", "--no-settings"}).session.remember);

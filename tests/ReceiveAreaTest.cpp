@@ -209,7 +209,8 @@ TEST_F(Area, BytesShowAfterEachLineThatCameWithThemAndAreCopiedAndSaved)
     area.AppendLine(u"long", {}, {"long\r", {}, true});
     area.AppendMark(u"open", u"demo");
     area.ShowBytes(true);
-    const QString shown = "OK\t4F 4B 0D [0A 00]\n受信\t8E F3 90 4D 0D\nlong\t6C 6F 6E 67 0D …\n\topen\tdemo\n";
+    const QString shown =
+        "OK\t4F 4B 0D [0A 00]\n受信\t8E F3 90 4D 0D\nlong\t6C 6F 6E 67 0D …\n\topen\tdemo\n";
     EXPECT_EQ(area.toPlainText(), shown);
     area.selectAll();
     area.copy();

@@ -41,8 +41,8 @@ void LineStore::Append(QStringView text, Look look, int ofDay, qint64 since, con
         bytes.push_back(static_cast<char>(dropped.size()));
         bytes.insert(bytes.end(), dropped.begin(), dropped.end());
     }
-    block.lines.push_back({static_cast<quint32>(offset), static_cast<quint32>(text.size()), since, ofDay, look,
-                           flags, static_cast<quint16>(kept.size())});
+    block.lines.push_back({static_cast<quint32>(offset), static_cast<quint32>(text.size()), since, ofDay,
+                           look, flags, static_cast<quint16>(kept.size())});
     ++end_;
 }
 

@@ -1,17 +1,11 @@
 #include "window/ReceiveArea.h"
 
 #include <QAccessible>
-#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <algorithm>
 
-#include "window/MessageBoxes.h"
 #include "window/ReceiveAccessible.h"
 #include "window/TimeMargin.h"
 
@@ -103,7 +97,8 @@ void ReceiveArea::Flush()
     QScrollBar* bar = verticalScrollBar();
     const bool following = following_ && !mouseHeld_ && !bar->isSliderDown();
     shown_ = store_.End();
-    if (store_.Count() > limit_ + limit_ / 10 || store_.Bytes() > BYTE_LIMIT) {
+    // While lines are copied or saved, none go: the oldest go once it is done.
+    if (exports_ == 0 && (store_.Count() > limit_ + limit_ / 10 || store_.Bytes() > BYTE_LIMIT)) {
         const qint64 before = store_.First();
         store_.DropBefore(store_.End() - limit_, BYTE_LIMIT);
         droppedSinceClear_ += store_.First() - before;
@@ -132,6 +127,7 @@ void ReceiveArea::Flush()
 void ReceiveArea::Clear()
 {
     frame_.stop();
+    ++clears_;
     store_.Clear();
     shown_ = store_.End();
     droppedSinceClear_ = 0;
@@ -168,7 +164,8 @@ ReceiveArea::Shown ReceiveArea::ShownLine(qint64 line) const
         for (std::size_t i = 0; i < from.size(); ++i) {
             if (i > 0)
                 shown.text += u' ';
-            shown.text += QStringLiteral("%1").arg(static_cast<quint8>(from[i]), 2, 16, QChar(u'0')).toUpper();
+            shown.text +=
+                QStringLiteral("%1").arg(static_cast<quint8>(from[i]), 2, 16, QChar(u'0')).toUpper();
         }
     };
     shown.text += u'\t';
@@ -338,12 +335,6 @@ void ReceiveArea::selectAll()
     Select({FirstLine(), 0}, {EndLine(), 0});
 }
 
-void ReceiveArea::copy()
-{
-    if (HasSelection())
-        QGuiApplication::clipboard()->setText(SelectedText());
-}
-
 QString ReceiveArea::SelectedText() const
 {
     return ShownText(SelectionStart(), SelectionEnd());
@@ -352,43 +343,6 @@ QString ReceiveArea::SelectedText() const
 QString ReceiveArea::toPlainText() const
 {
     return ShownText({FirstLine(), 0}, {EndLine(), 0});
-}
-
-QString ReceiveArea::SaveTo(const QString& path)
-{
-    Flush();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    // A slice at a time, so that a million lines never take a whole text's memory at once.
-    constexpr qint64 SLICE = 65536;
-    for (qint64 line = FirstLine(); line < EndLine(); line += SLICE)
-        if (file.write(ShownText({line, 0}, {std::min(line + SLICE, EndLine()), 0}).toUtf8()) < 0)
-            return file.errorString();
-    if (!file.commit())
-        return file.errorString();
-    return {};
-}
-
-void ReceiveArea::SaveAs()
-{
-    // Opened without a loop of its own, so that lines keep arriving meanwhile.
-    auto* dialog = new QFileDialog(this, QStringLiteral("Save the received lines"), SaveFolder,
-                                   QStringLiteral("Text files (*.txt);;All files (*)"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->selectFile(QStringLiteral("received.txt"));
-    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
-        const QString problem = SaveTo(path);
-        if (const QString folder = QFileInfo(path).absolutePath();
-            problem.isEmpty() && folder != SaveFolder) {
-            SaveFolder = folder;
-            emit SaveFolderChanged(folder);
-        }
-        if (!problem.isEmpty())
-            OpenMessageBox(window(), QStringLiteral("The received lines were not saved: %1").arg(problem));
-    });
-    dialog->open();
 }
 
 QMenu* ReceiveArea::CreateContextMenu()

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QTextLayout>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -104,6 +105,8 @@ public:
     void Select(Position anchor, Position caret);
     // What Copy puts on the clipboard: the selection as shown.
     QString SelectedText() const;
+    // Puts the selection as shown on the clipboard; a large one a slice at a
+    // time between the loop's turns, so that the window never freezes.
     void copy();
     void selectAll();
     // Every line as shown, each ended by a line break: what Save As writes.
@@ -146,6 +149,8 @@ public:
     // Writes the text as UTF-8 to a temporary file renamed into place; empty
     // when it worked, else what went wrong.
     QString SaveTo(const QString& path);
+    // The same a slice at a time between the loop's turns, telling `done`.
+    void SaveInTurns(const QString& path, std::function<void(const QString& problem)> done);
     // Copy, Select All, Clear and Save As, then the added actions; the
     // caller owns the menu.
     QMenu* CreateContextMenu();
@@ -176,6 +181,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    struct Export;
+    // Hands the text from start to end as shown to `take` a slice at a time,
+    // the slices taking turns with the loop (or all at once when `now`); no
+    // line goes meanwhile. `done` is told whether `take` took it all.
+    void StartExport(Position start, Position end, std::function<bool(const QString& slice)> take,
+                     std::function<void(bool whole)> done, bool now);
+    void ExportSlice(const std::shared_ptr<Export>& job, bool now);
+    void Save(const QString& path, std::function<void(const QString& problem)> done, bool now);
     void SaveAs();
     void Append(QStringView text, LineStore::Look look, LineTime time, const ReceivedBytes& bytes);
     struct Shown {
@@ -212,6 +225,8 @@ private:
     bool droppedMark_ = false;
     bool logging_ = false;
     bool showBytes_ = false;
+    int exports_ = 0;                 // copies and saves that run
+    int clears_ = 0;                  // Clear cuts short what runs
     std::optional<qint64> lastClock_; // of the last line with a time
     QList<QAction*> menuActions_;
     Times times_ = Times::Hidden;

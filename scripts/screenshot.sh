@@ -2,7 +2,8 @@
 # Refreshes docs/screenshot.png: the real program under a virtual display, in a
 # session with the demo device, typed as a user would type it. Then, in a
 # second session with times and sent lines shown while COUNT streams,
-# docs/aids.png, and docs/find.png with a text found.
+# docs/aids.png, and docs/find.png with a text found; last docs/bytes.png, a
+# session with the bytes of each line shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -49,4 +50,14 @@ xdotool type --delay 20 "line 12"
 xdotool key Return
 sleep 0.5
 import -window "$window" docs/find.png
-echo "Wrote docs/screenshot.png, docs/aids.png and docs/find.png"
+kill $program
+wait $program || true
+
+build/run/app/pellmark --no-settings --device demo --open --bytes --echo &
+program=$!
+window=$(xdotool search --sync --name 'by MpUsbApi')
+xdotool windowfocus --sync "$window"
+sleep 0.5
+for line in "ECHO hello" KANA "LED ON" "COUNT 3"; do type_line "$line"; done
+import -window "$window" docs/bytes.png
+echo "Wrote docs/screenshot.png, docs/aids.png, docs/find.png and docs/bytes.png"

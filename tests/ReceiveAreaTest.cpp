@@ -45,14 +45,14 @@ TEST_F(Area, ViewFollowsTheEndButStaysOnItsTextWhenScrolledBackOrHeld)
     Add(220, 1);
     EXPECT_EQ(TopLine(), "line 30");
     EXPECT_EQ(window.txtReceive->LineText(window.txtReceive->FirstLine()),
-              "\tdropped\t21 older lines were dropped from this view");
+              "\tdropped\t21 older lines before this one");
     // When the text in view goes, the view stops at that line, and stays
     // there while lines come and until more go.
     Add(221, 200);
-    EXPECT_EQ(TopLine(), "\tdropped\t221 older lines were dropped from this view");
+    EXPECT_EQ(TopLine(), "\tdropped\t221 older lines before this one");
     window.txtReceive->SetLogging(true);
     Add(421, 10);
-    EXPECT_EQ(TopLine(), "\tdropped\t221 older lines were dropped from this view; the log holds them");
+    EXPECT_EQ(TopLine(), "\tdropped\t221 older lines before this one; the log holds them");
     EXPECT_EQ(window.txtReceive->LineText(window.txtReceive->LinesInView()[1].line), "line 221");
     EXPECT_FALSE(window.txtReceive->Following());
 

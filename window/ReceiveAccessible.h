@@ -13,6 +13,7 @@ public:
     // Makes the receive areas answer with this interface; once is enough.
     static void Install();
 
+    using QAccessibleWidget::text; // its name, beside the text interface's text
     void* interface_cast(QAccessible::InterfaceType type) override;
     QAccessible::State state() const override;
 

@@ -34,6 +34,8 @@ ReceiveArea::ReceiveArea(QWidget* parent) : QAbstractScrollArea(parent)
     frame_.setSingleShot(true);
     frame_.setTimerType(Qt::PreciseTimer);
     connect(&frame_, &QTimer::timeout, this, &ReceiveArea::Flush);
+    dragScroll_.setInterval(50);
+    connect(&dragScroll_, &QTimer::timeout, this, [this] { DragTo(dragPoint_); });
     QScrollBar* bar = verticalScrollBar();
     bar->setSingleStep(1);
     connect(bar, &QScrollBar::valueChanged, this, &ReceiveArea::OnBarMoved);
@@ -151,7 +153,7 @@ ReceiveArea::Shown ReceiveArea::ShownLine(qint64 line) const
 {
     Shown shown;
     if (line < store_.First()) {
-        shown.text = QStringLiteral("\tdropped\t%1 older lines were dropped from this view%2")
+        shown.text = QStringLiteral("\tdropped\t%1 older lines before this one%2")
                          .arg(droppedSinceClear_)
                          .arg(logging_ ? QStringLiteral("; the log holds them") : QString());
         return shown;

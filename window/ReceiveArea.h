@@ -217,6 +217,9 @@ private:
     // so that the wheel catches up with lines that keep arriving.
     void CatchUp(int action);
     Position Clamped(Position place) const;
+    // The selection's end taken to a point of the viewport, the view moved a
+    // row when the point is above or below it.
+    void DragTo(QPointF point);
 
     LineStore store_;
     qint64 shown_ = 0; // lines before it are shown; the rest wait for the frame
@@ -240,6 +243,8 @@ private:
     Qt::CaseSensitivity highlightSensitivity_ = Qt::CaseInsensitive;
     mutable std::unordered_map<qint64, std::unique_ptr<QTextLayout>> layouts_;
     bool mouseHeld_ = false; // the left button selects
+    QTimer dragScroll_;      // while it is held above or below the view
+    QPointF dragPoint_;
     bool following_ = true;
     bool adjusting_ = false; // the area itself moves the view
     int zoom_ = 0;

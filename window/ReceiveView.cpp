@@ -182,11 +182,21 @@ void ReceiveArea::mouseMoveEvent(QMouseEvent* event)
 {
     if (!mouseHeld_)
         return;
-    QPointF point = event->position();
-    // Dragged past an edge, the view moves on to show more of the text.
+    dragPoint_ = event->position();
+    // Held past an edge, the view moves on to show more of the text, and goes on moving.
+    const bool outside = dragPoint_.y() < 0 || dragPoint_.y() >= viewport()->height();
+    if (outside && !dragScroll_.isActive())
+        dragScroll_.start();
+    else if (!outside)
+        dragScroll_.stop();
+    DragTo(dragPoint_);
+}
+
+void ReceiveArea::DragTo(QPointF point)
+{
     if (point.y() < 0)
         ScrollRows(-1);
-    else if (point.y() > viewport()->height())
+    else if (point.y() >= viewport()->height())
         ScrollRows(1);
     point.setY(std::clamp<qreal>(point.y(), 0, viewport()->height() - 1));
     caret_ = PositionAt(point);
@@ -198,6 +208,7 @@ void ReceiveArea::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mouseReleaseEvent(event);
     mouseHeld_ = false;
+    dragScroll_.stop();
     QScrollBar* bar = verticalScrollBar();
     following_ = bar->value() == bar->maximum(); // lines may have come meanwhile
     if (QClipboard* clipboard = QGuiApplication::clipboard();

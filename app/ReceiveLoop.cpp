@@ -33,8 +33,9 @@ bool ReceiveLoop::RunCycle()
 
     Sleep(SLEEP_MS);
     std::u16string text = link_.ReceiveLine(READ_TIMEOUT_MS);
-    if (!text.empty()) {
-        const DeviceLink::Packet read = link_.LastPacketRead();
+    const DeviceLink::Packet read = link_.LastPacketRead();
+    // A lead byte alone makes no text yet, but its byte belongs to the line.
+    if (!text.empty() || !read.kept.empty()) {
         const LineAssembly::Packet packet{read.kept, read.dropped};
         Lines.Walk(
             text,

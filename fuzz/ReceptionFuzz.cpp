@@ -1,7 +1,8 @@
 // Packets of any bytes, with any reported length, through reception and line
 // assembly: no control character reaches a line, the pending line stays
-// bounded, and every text character received reaches a line or the pending
-// line, in order.
+// bounded, every text character received reaches a line or the pending line,
+// in order, and so does every byte the text came from (but a lead byte still
+// waiting for its trail byte), each dropped byte with the line its CR ended.
 #include <cstdlib>
 
 #include "devicelink/DeviceLink.h"
@@ -44,19 +45,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string text; // every character that is neither a control nor a line end
     LineAssembly lines;
     std::u16string shown;
+    std::string keptBytes, droppedBytes, linesBytes, linesDropped;
+    bool bytesCutShort = false;
     while (!library.reads.empty()) {
         const std::u16string read = link.ReceiveLine(10);
+        const DeviceLink::Packet bytes = link.LastPacketRead();
+        const LineAssembly::Packet packet{bytes.kept, bytes.dropped};
+        keptBytes += bytes.kept;
+        if (!read.empty())
+            droppedBytes += bytes.dropped;
         Check(read.size() <= DeviceLink::BUFFER_SIZE + 1);
         for (char16_t c : read)
             if (c >= 32)
                 text += c;
-        lines.Walk(read, [&shown](std::u16string_view line) {
-            for (char16_t c : line)
-                Check(c >= 32);
-            shown += line;
-        });
+        lines.Walk(
+            read,
+            [&](std::u16string_view line) {
+                for (char16_t c : line)
+                    Check(c >= 32);
+                shown += line;
+                linesBytes += lines.LineBytes();
+                linesDropped += lines.DroppedBytes();
+                bytesCutShort |= lines.BytesNotKept() > 0;
+                Check(lines.LineBytes().size() <= LineAssembly::BYTES_LIMIT);
+            },
+            &packet);
         Check(lines.PendingLine.size() <= LineAssembly::PENDING_LIMIT);
     }
     Check(shown + lines.PendingLine == text);
+    Check(linesDropped == droppedBytes);
+    if (!bytesCutShort && lines.BytesNotKept() == 0) {
+        const std::string handed = linesBytes + std::string(lines.LineBytes());
+        Check(keptBytes.compare(0, handed.size(), handed) == 0 && keptBytes.size() - handed.size() <= 1);
+    }
     return 0;
 }

@@ -50,11 +50,14 @@ private:
 
 void LineAssembly::Walk(std::u16string_view text, const LineSink& sink, const Packet* packet)
 {
-    if (text.empty())
-        return; // an empty read does not part a CR from its LF
     std::optional<ByteWalk> bytes;
     if (packet)
         bytes.emplace(std::exchange(carried_, {}) + std::string(packet->kept));
+    if (text.empty()) {
+        if (bytes)
+            KeepRest(bytes->Rest()); // a lead byte alone makes no character yet
+        return;                      // an empty read does not part a CR from its LF
+    }
     auto take = [&](char16_t c) {
         if (bytes)
             KeepBytes(bytes->Take(c));
@@ -92,14 +95,17 @@ void LineAssembly::Walk(std::u16string_view text, const LineSink& sink, const Pa
         take(c);
         PendingLine.push_back(c);
     }
-    if (bytes) {
-        // A lead byte alone waits for its trail byte; anything else is the pending line's.
-        const std::string_view rest = bytes->Rest();
-        if (rest.size() == 1 && IsLeadByte(static_cast<std::uint8_t>(rest.front())))
-            carried_ = rest;
-        else
-            KeepBytes(rest);
-    }
+    if (bytes)
+        KeepRest(bytes->Rest());
+}
+
+void LineAssembly::KeepRest(std::string_view rest)
+{
+    // A lead byte alone waits for its trail byte; anything else is the pending line's.
+    if (rest.size() == 1 && IsLeadByte(static_cast<std::uint8_t>(rest.front())))
+        carried_ = rest;
+    else
+        KeepBytes(rest);
 }
 
 void LineAssembly::KeepBytes(std::string_view bytes)

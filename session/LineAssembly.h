@@ -54,6 +54,8 @@ private:
     // The last walk ended with a CR that ended a line by itself, so an LF
     // starting the next walk is the rest of that line end.
     void KeepBytes(std::string_view bytes);
+    // What the read's characters did not take.
+    void KeepRest(std::string_view rest);
 
     bool endedWithLoneCr_ = false;
     std::string pendingBytes_;

@@ -41,10 +41,12 @@ struct Loop : WindowFixture {
 TEST_F(Loop, EachLineShowsTheBytesItCameFromWithThoseDroppedAfterTheFirstCr)
 {
     window.ShowBytes(true);
-    Cycle("AB\x82");         // a double-byte character cut by the packet's end
+    // Double-byte characters cut by a packet's end, one a packet of its own.
+    for (const char* packet : {"AB\x82", "\xA0", "\x82"})
+        Cycle(packet);
     Cycle("\xA0\x01\r\nxy"); // the control character goes from the text, not from the bytes
     Cycle("\nC\r");          // an LF parted from its CR came before the next line
-    EXPECT_EQ(Received(), "ABあ\t41 42 82 A0 01 0D [0A 78 79]\nC\t0A 43 0D\n");
+    EXPECT_EQ(Received(), "ABああ\t41 42 82 A0 82 A0 01 0D [0A 78 79]\nC\t0A 43 0D\n");
 }
 
 TEST_F(Loop, ReceivedLineIsShownWithReceived)

@@ -1,6 +1,7 @@
 #include "common/LocalTime.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <mutex>
 
@@ -19,13 +20,25 @@ long long DaysFromCivil(long long year, unsigned month, unsigned day)
 
 std::tm LocalCalendar(std::time_t since)
 {
-    std::tm local{};
-    // std::localtime shares one result between callers.
+    // std::localtime shares one result between callers. It also looks at the
+    // zone's file each time: once a second is enough for lines that come a
+    // thousand a second; a zone set by TZ shows at once, a new zone file
+    // within a second.
     static std::mutex shared;
+    static std::time_t lastSince = -1;
+    static std::string lastZone;
+    static std::tm last{};
     std::lock_guard lock(shared);
-    if (const std::tm* found = std::localtime(&since))
-        local = *found;
-    return local;
+    const char* set = std::getenv("TZ");
+    const std::string zone =
+        set ? std::string("=") + set : std::string(); // an empty TZ is UTC, none the file
+    if (since != lastSince || zone != lastZone) {
+        const std::tm* found = std::localtime(&since);
+        last = found ? *found : std::tm{};
+        lastSince = since;
+        lastZone = zone;
+    }
+    return last;
 }
 
 } // namespace

@@ -15,14 +15,20 @@ if [[ -z "${SCREENSHOT_DISPLAY_READY:-}" ]]; then
   SCREENSHOT_DISPLAY_READY=1 exec xvfb-run -a -s "-screen 0 640x600x24" "$0" "$@"
 fi
 
-build/run/app/pellmark --no-settings &
-program=$!
-trap 'kill $program 2>/dev/null || true' EXIT
-window=$(xdotool search --sync --name 'by MpUsbApi')
-xdotool windowfocus --sync "$window"
+program=
+trap '[[ -n $program ]] && kill $program 2>/dev/null || true' EXIT
+# Starts the program with these options and waits for its window to take the keys.
+start() {
+  build/run/app/pellmark --no-settings "$@" &
+  program=$!
+  window=$(xdotool search --sync --name 'by MpUsbApi')
+  xdotool windowfocus --sync "$window"
+}
+finish() { kill $program; wait $program || true; }
 # The send box keeps its text after a send: select it so the next line replaces it.
 type_line() { xdotool key ctrl+a; xdotool type --delay 20 "$1"; xdotool key Return; sleep 0.3; }
 
+start
 xdotool key ctrl+a
 xdotool type --delay 20 demo
 xdotool key alt+o
@@ -30,13 +36,9 @@ sleep 0.5
 for line in HELP "LED ON" "ECHO hello" KANA "COUNT 3"; do type_line "$line"; done
 sleep 0.5
 import -window "$window" docs/screenshot.png
-kill $program
-wait $program || true
+finish
 
-build/run/app/pellmark --no-settings --device demo --open --times --echo &
-program=$!
-window=$(xdotool search --sync --name 'by MpUsbApi')
-xdotool windowfocus --sync "$window"
+start --device demo --open --times --echo
 sleep 0.5
 for line in "LED ON" "ECHO hello" "COUNT 1000000"; do type_line "$line"; done
 sleep 1
@@ -50,14 +52,11 @@ xdotool type --delay 20 "line 12"
 xdotool key Return
 sleep 0.5
 import -window "$window" docs/find.png
-kill $program
-wait $program || true
+finish
 
-build/run/app/pellmark --no-settings --device demo --open --bytes --echo &
-program=$!
-window=$(xdotool search --sync --name 'by MpUsbApi')
-xdotool windowfocus --sync "$window"
+start --device demo --open --bytes --echo
 sleep 0.5
 for line in "ECHO hello" KANA "LED ON" "COUNT 3"; do type_line "$line"; done
 import -window "$window" docs/bytes.png
+finish
 echo "Wrote docs/screenshot.png, docs/aids.png, docs/find.png and docs/bytes.png"

@@ -21,7 +21,7 @@ bool IsDropped(char16_t c)
 // The bytes of one read, taken a character at a time as the decoder took them.
 class ByteWalk {
 public:
-    explicit ByteWalk(std::string bytes) : bytes_(std::move(bytes)) {}
+    explicit ByteWalk(std::string_view bytes) : bytes_(bytes) {}
 
     // The character's bytes: two for a lead byte that made a character with
     // the next, one for any other. A line end takes all up to its own byte,
@@ -31,18 +31,18 @@ public:
         const std::size_t from = at_;
         if (IsLineEnd(c)) {
             const std::size_t end = bytes_.find(static_cast<char>(c), at_);
-            at_ = end == std::string::npos ? bytes_.size() : end + 1;
+            at_ = end == std::string_view::npos ? bytes_.size() : end + 1;
         } else {
             const bool pair = c != REPLACEMENT_CHARACTER && at_ + 1 < bytes_.size() &&
                               IsLeadByte(static_cast<std::uint8_t>(bytes_[at_]));
             at_ = std::min(at_ + (pair ? 2 : 1), bytes_.size());
         }
-        return std::string_view(bytes_).substr(from, at_ - from);
+        return bytes_.substr(from, at_ - from);
     }
-    std::string_view Rest() const { return std::string_view(bytes_).substr(at_); }
+    std::string_view Rest() const { return bytes_.substr(at_); }
 
 private:
-    std::string bytes_;
+    std::string_view bytes_;
     std::size_t at_ = 0;
 };
 
@@ -50,9 +50,12 @@ private:
 
 void LineAssembly::Walk(std::u16string_view text, const LineSink& sink, const Packet* packet)
 {
+    std::string joined; // a lead byte carried from the read before, then this read's bytes
     std::optional<ByteWalk> bytes;
-    if (packet)
-        bytes.emplace(std::exchange(carried_, {}) + std::string(packet->kept));
+    if (packet && carried_.empty())
+        bytes.emplace(packet->kept);
+    else if (packet)
+        bytes.emplace(joined = std::exchange(carried_, {}) + std::string(packet->kept));
     if (text.empty()) {
         if (bytes)
             KeepRest(bytes->Rest()); // a lead byte alone makes no character yet

@@ -49,7 +49,7 @@ void LineStore::Append(QStringView text, Look look, int ofDay, qint64 since, con
 std::optional<LineStore::LineBytes> LineStore::BytesOf(qint64 line) const
 {
     const Block& block = BlockOf(line);
-    const Entry& entry = block.lines[static_cast<std::size_t>(line - block.first)];
+    const Entry& entry = EntryIn(block, line);
     if (!(entry.flags & HAS_BYTES))
         return std::nullopt;
     const char* text = block.bytes.data() + entry.offset;
@@ -71,16 +71,20 @@ const LineStore::Block& LineStore::BlockOf(qint64 line) const
     return *(after - 1);
 }
 
+const LineStore::Entry& LineStore::EntryIn(const Block& block, qint64 line)
+{
+    return block.lines[static_cast<std::size_t>(line - block.first)];
+}
+
 const LineStore::Entry& LineStore::EntryOf(qint64 line) const
 {
-    const Block& block = BlockOf(line);
-    return block.lines[static_cast<std::size_t>(line - block.first)];
+    return EntryIn(BlockOf(line), line);
 }
 
 LineStore::Text LineStore::TextOf(qint64 line) const
 {
     const Block& block = BlockOf(line);
-    const Entry& entry = block.lines[static_cast<std::size_t>(line - block.first)];
+    const Entry& entry = EntryIn(block, line);
     const char* start = block.bytes.data() + entry.offset;
     Text text;
     text.isWide = entry.flags & WIDE;
@@ -89,6 +93,17 @@ LineStore::Text LineStore::TextOf(qint64 line) const
     else
         text.narrow = QLatin1String(start, entry.length);
     return text;
+}
+
+std::vector<int> LineStore::Text::Columns(QStringView text, Qt::CaseSensitivity sensitivity) const
+{
+    auto find = [&](qsizetype from) {
+        return isWide ? wide.indexOf(text, from, sensitivity) : narrow.indexOf(text, from, sensitivity);
+    };
+    std::vector<int> columns;
+    for (qsizetype at = find(0); at >= 0; at = find(at + text.size()))
+        columns.push_back(static_cast<int>(at));
+    return columns;
 }
 
 QString LineStore::StringOf(qint64 line) const

@@ -42,10 +42,8 @@ public:
         QStringView wide;
         bool isWide = false;
         qsizetype size() const { return isWide ? wide.size() : narrow.size(); }
-        qsizetype indexOf(QStringView text, qsizetype from, Qt::CaseSensitivity sensitivity) const
-        {
-            return isWide ? wide.indexOf(text, from, sensitivity) : narrow.indexOf(text, from, sensitivity);
-        }
+        // Where the text starts in it, left to right.
+        std::vector<int> Columns(QStringView text, Qt::CaseSensitivity sensitivity) const;
     };
 
     // The most kept of a line's bytes and of its bytes dropped.
@@ -97,6 +95,7 @@ private:
     };
 
     const Block& BlockOf(qint64 line) const;
+    static const Entry& EntryIn(const Block& block, qint64 line);
     const Entry& EntryOf(qint64 line) const;
     void PopBlock();
 

@@ -163,11 +163,13 @@ ReceiveArea::Shown ReceiveArea::ShownLine(qint64 line) const
     if (!bytes)
         return shown;
     auto hex = [&shown](const std::string& from) {
+        static constexpr char16_t DIGITS[] = u"0123456789ABCDEF";
         for (std::size_t i = 0; i < from.size(); ++i) {
             if (i > 0)
                 shown.text += u' ';
-            shown.text +=
-                QStringLiteral("%1").arg(static_cast<quint8>(from[i]), 2, 16, QChar(u'0')).toUpper();
+            const auto byte = static_cast<quint8>(from[i]);
+            shown.text += QChar(DIGITS[byte >> 4]);
+            shown.text += QChar(DIGITS[byte & 0xF]);
         }
     };
     shown.text += u'\t';

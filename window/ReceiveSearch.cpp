@@ -16,14 +16,9 @@ Qt::CaseSensitivity SensitivityOf(const QString& text)
 std::vector<int> MatchColumns(const LineStore& lines, qint64 line, const QString& text,
                               Qt::CaseSensitivity sensitivity)
 {
-    std::vector<int> columns;
     if (lines.LookOf(line) != LineStore::Look::Plain)
-        return columns;
-    const LineStore::Text shown = lines.TextOf(line);
-    for (qsizetype at = shown.indexOf(text, 0, sensitivity); at >= 0;
-         at = shown.indexOf(text, at + text.size(), sensitivity))
-        columns.push_back(static_cast<int>(at));
-    return columns;
+        return {};
+    return lines.TextOf(line).Columns(text, sensitivity);
 }
 
 int CountIn(const LineStore& lines, qint64 line, const QString& text, Qt::CaseSensitivity sensitivity)

@@ -106,13 +106,9 @@ void ReceiveArea::paintEvent(QPaintEvent*)
         const qint64 line = shown.line;
         const QTextLayout& layout = Layout(line);
         QList<QTextLayout::FormatRange> marks;
-        if (!highlight_.isEmpty() && line >= store_.First() &&
-            store_.LookOf(line) == LineStore::Look::Plain) {
-            const LineStore::Text text = store_.TextOf(line);
-            for (qsizetype at = text.indexOf(highlight_, 0, highlightSensitivity_); at >= 0;
-                 at = text.indexOf(highlight_, at + highlight_.size(), highlightSensitivity_))
-                marks.push_back({static_cast<int>(at), static_cast<int>(highlight_.size()), match});
-        }
+        if (!highlight_.isEmpty() && LookOf(line) == LineStore::Look::Plain)
+            for (int at : store_.TextOf(line).Columns(highlight_, highlightSensitivity_))
+                marks.push_back({at, static_cast<int>(highlight_.size()), match});
         if (start != end && start.line <= line && line <= end.line) {
             const qsizetype from = line == start.line ? start.column : 0;
             // A line break selected shows as a space selected after the line.

@@ -1,10 +1,13 @@
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPaintEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
 #include "tests/support/FileLines.h"
 #include "tests/support/WindowFixture.h"
+#include "window/ThumbBar.h"
 
 namespace {
 
@@ -22,6 +25,29 @@ struct Area : WindowFixture {
     {
         return window.txtReceive->LineText(window.txtReceive->PositionAt(QPoint(4, 4)).line);
     }
+    // The viewport as it is on screen, and as a whole repaint would draw it.
+    QImage OnScreen() const
+    {
+        QWidget* viewport = window.txtReceive->viewport();
+        const QImage screen = window.screen()->grabWindow(window.winId()).toImage();
+        return screen.copy({viewport->mapTo(&window, QPoint()), viewport->size()})
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    QImage Repainted() const
+    {
+        return window.txtReceive->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+};
+
+// The regions a widget is painted in.
+struct Paints : QObject {
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            regions.push_back(static_cast<QPaintEvent*>(event)->region());
+        return false;
+    }
+    std::vector<QRegion> regions;
 };
 
 } // namespace
@@ -240,4 +266,56 @@ TEST(LineStore, KeepsEachCharacterAndForgetsTheOldestByLineThenByBlock)
     EXPECT_EQ(lines.StringOf(3), "last");
     lines.DropBefore(0, 0);
     EXPECT_EQ(lines.First(), 3);
+}
+
+TEST_F(Area, ControlCharactersShowAsTheFontsBoxAmongPlainText)
+{
+    ReceiveArea& area = *window.txtReceive;
+    area.AppendLine(u"A\u007fB\u0085C");
+    area.AppendLine(u"ABC");
+    area.AppendLine(u"A B C");
+    area.Flush();
+    const QImage shown = area.viewport()->grab().toImage();
+    const int height = area.fontMetrics().lineSpacing();
+    auto line = [&](int i) { return shown.copy(0, ReceiveArea::MARGIN + i * height, shown.width(), height); };
+    EXPECT_NE(line(0), line(1));
+    EXPECT_NE(line(0), line(2));
+}
+
+TEST_F(Area, AFrameRepaintsNoFurtherRightThanLinesWereAndAreYetLeavesNothingOfThem)
+{
+    ReceiveArea& area = *window.txtReceive;
+    area.AppendLine(QString(40, u'W'));
+    area.Flush();
+    Add(0, 40); // the long line leaves the view
+    EXPECT_EQ(OnScreen(), Repainted());
+    Paints paints;
+    area.viewport()->installEventFilter(&paints);
+    Add(40, 1);
+    ASSERT_EQ(paints.regions.size(), 1u);
+    EXPECT_LT(paints.regions[0].boundingRect().width(), area.viewport()->width() / 2);
+    EXPECT_EQ(OnScreen(), Repainted());
+}
+
+TEST(ThumbBar, AtTheEndRepaintsAroundItsThumbAloneAndLooksAsIfPaintedWhole)
+{
+    ThumbBar bar(Qt::Vertical);
+    bar.resize(16, 300);
+    bar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    bar.Show(20, 10, 5);
+    QCoreApplication::processEvents();
+    Paints paints;
+    bar.installEventFilter(&paints);
+    bar.Show(20, 10, 5);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(paints.regions.empty());
+    bar.Show(20, 10, 20);
+    QCoreApplication::processEvents();
+    paints.regions.clear();
+    bar.Show(30, 10, 30);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(paints.regions.size(), 1u);
+    EXPECT_FALSE(paints.regions[0].contains(QPoint(8, 100)));
+    EXPECT_EQ(bar.screen()->grabWindow(bar.winId()).toImage(), bar.grab().toImage());
 }

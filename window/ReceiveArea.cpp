@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "window/ReceiveAccessible.h"
+#include "window/ThumbBar.h"
 #include "window/TimeMargin.h"
 
 namespace {
@@ -18,9 +19,15 @@ bool EndsALine(QChar c)
     return c == QChar::ParagraphSeparator || c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1;
 }
 
+QFont Unshaped(QFont font)
+{
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    return font;
+}
+
 } // namespace
 
-ReceiveArea::ReceiveArea(QWidget* parent) : QAbstractScrollArea(parent)
+ReceiveArea::ReceiveArea(QWidget* parent) : QAbstractScrollArea(parent), unshaped_(Unshaped(font()))
 {
     ReceiveAccessible::Install();
     setFocusPolicy(Qt::StrongFocus);
@@ -29,6 +36,7 @@ ReceiveArea::ReceiveArea(QWidget* parent) : QAbstractScrollArea(parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    setVerticalScrollBar(new ThumbBar(Qt::Vertical, this));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     frame_.setSingleShot(true);
@@ -120,8 +128,12 @@ void ReceiveArea::Flush()
         QAccessibleEvent shown(this, QAccessible::VisibleDataChanged);
         QAccessible::updateAccessibility(&shown);
     }
-    // On screen now, not at the loop's next turn, which may be a read's wait away.
-    viewport()->repaint();
+    // On screen now, not at the loop's next turn, which may be a read's wait
+    // away; only as far right as lines were drawn and will be: beyond that
+    // the background stays.
+    const int right = InkRight(LinesInView());
+    viewport()->repaint(0, 0, std::max(inkRight_, right), viewport()->height());
+    inkRight_ = right;
     if (timeMargin_)
         timeMargin_->repaint();
 }
@@ -217,11 +229,11 @@ void ReceiveArea::ScrollToEnd()
 
 void ReceiveArea::SetBar()
 {
-    QScrollBar* bar = verticalScrollBar();
     const bool adjusting = std::exchange(adjusting_, true);
-    bar->setRange(0, static_cast<int>(EndTop().first - FirstLine()));
-    bar->setPageStep(std::max(1, viewport()->height() / std::max(1, fontMetrics().lineSpacing())));
-    bar->setValue(static_cast<int>(top_ - FirstLine()));
+    static_cast<ThumbBar*>(verticalScrollBar())
+        ->Show(static_cast<int>(EndTop().first - FirstLine()),
+               std::max(1, viewport()->height() / std::max(1, fontMetrics().lineSpacing())),
+               static_cast<int>(top_ - FirstLine()));
     adjusting_ = adjusting;
 }
 
@@ -394,6 +406,7 @@ void ReceiveArea::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        unshaped_ = Unshaped(font());
         ForgetLayouts();
         topHidden_ = 0;
         if (following_)

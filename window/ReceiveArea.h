@@ -179,6 +179,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Whatever moves the view repaints what it must: the scroll area's own
+    // repaint of the whole viewport at every move of the bar would widen
+    // each frame's.
+    void scrollContentsBy(int, int) override {}
 
 private:
     struct Export;
@@ -205,6 +209,8 @@ private:
     // A line laid out at the viewport's width, kept while it may be shown.
     const QTextLayout& Layout(qint64 line) const;
     qreal HeightOf(qint64 line) const;
+    // How far right in the viewport these lines are drawn.
+    int InkRight(const QList<LineInView>& lines) const;
     void ForgetLayouts();
     // Where the view's top is when it shows the end.
     std::pair<qint64, qreal> EndTop() const;
@@ -242,8 +248,12 @@ private:
     QString highlight_;
     Qt::CaseSensitivity highlightSensitivity_ = Qt::CaseInsensitive;
     mutable std::unordered_map<qint64, std::unique_ptr<QTextLayout>> layouts_;
-    bool mouseHeld_ = false; // the left button selects
-    QTimer dragScroll_;      // while it is held above or below the view
+    // The font for lines of printable Latin-1 alone: they look the same
+    // unshaped, and shaping is most of laying out such a line.
+    QFont unshaped_;
+    int inkRight_ = QWIDGETSIZE_MAX; // right of it the viewport shows its background alone
+    bool mouseHeld_ = false;         // the left button selects
+    QTimer dragScroll_;              // while it is held above or below the view
     QPointF dragPoint_;
     bool following_ = true;
     bool adjusting_ = false; // the area itself moves the view

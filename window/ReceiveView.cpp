@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QtMath>
 
 #include "window/ReceiveArea.h"
 #include "window/TimeMargin.h"
@@ -20,6 +21,15 @@ const QColor DROPPED_COLOUR(150, 170, 170);
 // emptied beyond it.
 constexpr std::size_t MOST_LAYOUTS = 2048;
 
+// Printable Latin-1 and the tab: the one font draws them one glyph a
+// character, shaped or not. Unshaped, a control character such as DEL would
+// vanish rather than show as the font's box.
+bool LooksTheSameUnshaped(QChar c)
+{
+    const char16_t code = c.unicode();
+    return code == u'\t' || (code >= 0x20 && code < 0x7F) || (code >= 0xA0 && code < 0x100);
+}
+
 bool InWord(QChar c)
 {
     return c.isLetterOrNumber() || c == u'_';
@@ -33,7 +43,8 @@ const QTextLayout& ReceiveArea::Layout(qint64 line) const
     if (laid)
         return *laid;
     const Shown shown = ShownLine(line);
-    laid = std::make_unique<QTextLayout>(shown.text, font());
+    const bool plain = std::all_of(shown.text.begin(), shown.text.end(), LooksTheSameUnshaped);
+    laid = std::make_unique<QTextLayout>(shown.text, plain ? unshaped_ : font());
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     laid->setTextOption(option);
@@ -91,10 +102,29 @@ void ReceiveArea::Highlight(const QString& text, Qt::CaseSensitivity sensitivity
     viewport()->update();
 }
 
+int ReceiveArea::InkRight(const QList<LineInView>& lines) const
+{
+    const Position start = SelectionStart(), end = SelectionEnd();
+    qreal right = 0;
+    for (const LineInView& shown : lines) {
+        // A selected line break shows beyond its line's text.
+        if (start != end && start.line <= shown.line && shown.line <= end.line)
+            return viewport()->width();
+        // A right-to-left line stands at the right.
+        const QTextLayout& layout = Layout(shown.line);
+        for (int row = 0; row < layout.lineCount(); ++row)
+            right = std::max(right, layout.lineAt(row).naturalTextRect().right());
+    }
+    // A glyph may reach a little beyond its advance.
+    return std::min(viewport()->width(), MARGIN + qCeil(right) + fontMetrics().lineSpacing());
+}
+
 void ReceiveArea::paintEvent(QPaintEvent*)
 {
     if (layouts_.size() > MOST_LAYOUTS)
         ForgetLayouts();
+    const QList<LineInView> lines = LinesInView();
+    inkRight_ = std::max(inkRight_, InkRight(lines));
     QPainter painter(viewport());
     const Position start = SelectionStart(), end = SelectionEnd();
     QTextCharFormat selected;
@@ -102,7 +132,7 @@ void ReceiveArea::paintEvent(QPaintEvent*)
     selected.setForeground(palette().brush(QPalette::HighlightedText));
     QTextCharFormat match;
     match.setBackground(MATCH_BACKGROUND);
-    for (const LineInView& shown : LinesInView()) {
+    for (const LineInView& shown : lines) {
         const qint64 line = shown.line;
         const QTextLayout& layout = Layout(line);
         QList<QTextLayout::FormatRange> marks;

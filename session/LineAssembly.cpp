@@ -50,12 +50,12 @@ private:
 
 void LineAssembly::Walk(std::u16string_view text, const LineSink& sink, const Packet* packet)
 {
-    std::string joined; // a lead byte carried from the read before, then this read's bytes
+    // Only a lead byte carried from the read before needs this read's bytes copied after it.
+    const std::string joined =
+        packet && !carried_.empty() ? std::exchange(carried_, {}) + std::string(packet->kept) : "";
     std::optional<ByteWalk> bytes;
-    if (packet && carried_.empty())
-        bytes.emplace(packet->kept);
-    else if (packet)
-        bytes.emplace(joined = std::exchange(carried_, {}) + std::string(packet->kept));
+    if (packet)
+        bytes.emplace(joined.empty() ? packet->kept : std::string_view(joined));
     if (text.empty()) {
         if (bytes)
             KeepRest(bytes->Rest()); // a lead byte alone makes no character yet

@@ -34,6 +34,7 @@ public:
 
 private:
     void* converter_ = nullptr; // the platform's, where it needs one
+    bool asciiAsIs_ = false;    // where the platform's converter can be skipped for ASCII
     std::optional<std::uint8_t> pendingLead_;
 };
 

@@ -79,16 +79,15 @@ std::int32_t DemoDevice::MPUSBRead(PipeHandle pipe, std::uint8_t* data, std::int
 {
     if (auto failed = CheckPipe(pipe, DIRECTION_READ))
         return *failed;
-    DemoFirmware::Packet packet;
-    if (!firmware_.NextPacket(packet)) {
+    if (!firmware_.NextPacket(packet_)) {
         // Nothing to send: wait as a device would, then time out.
         Sleep(static_cast<std::uint32_t>(std::max(timeoutMs, 0)));
         return lastError_.Fail(ErrorCode::Timeout);
     }
     // A packet larger than the caller's buffer is cut, as a short read would be.
-    std::size_t size = std::min(packet.size(), static_cast<std::size_t>(std::max(length, 0)));
+    std::size_t size = std::min(packet_.size(), static_cast<std::size_t>(std::max(length, 0)));
     if (data)
-        std::copy_n(packet.begin(), size, data);
+        std::copy_n(packet_.begin(), size, data);
     if (receivedLength)
         *receivedLength = static_cast<std::int32_t>(size);
     if (firmware_.ResetDue())

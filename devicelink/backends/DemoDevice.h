@@ -46,6 +46,7 @@ private:
     void ReturnWhenDue();
 
     DemoFirmware firmware_;
+    DemoFirmware::Packet packet_; // kept from read to read, so a stream needs no new buffer
     struct Pipe {
         std::int32_t direction;
         int generation; // which enumeration of the device it was opened on

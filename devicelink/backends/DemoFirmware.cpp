@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <string_view>
 
 namespace {
 
@@ -136,8 +137,18 @@ void DemoFirmware::Queue(Packet packet)
 
 bool DemoFirmware::NextPacket(Packet& packet)
 {
-    if (queue_.empty() && streamNext_ < streamEnd_)
-        Answer("LINE " + std::to_string(streamNext_++));
+    if (queue_.empty() && streamNext_ < streamEnd_) {
+        // Written straight into the packet, the stream's hot path: even
+        // "LINE 1000000000" and its CR LF fit one.
+        static constexpr std::string_view LINE = "LINE ";
+        char digits[20];
+        const std::to_chars_result number = std::to_chars(digits, digits + sizeof digits, streamNext_++);
+        packet.assign(LINE.begin(), LINE.end());
+        packet.insert(packet.end(), digits, number.ptr);
+        packet.push_back('\r');
+        packet.push_back('\n');
+        return true;
+    }
     if (queue_.empty())
         return false;
     packet = std::move(queue_.front());

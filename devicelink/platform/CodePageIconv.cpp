@@ -1,6 +1,7 @@
 #include "common/Utf16.h"
 #include "devicelink/CodePage.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <iconv.h>
@@ -60,10 +61,34 @@ template <typename Accept> bool EncodeEach(std::u16string_view text, Accept acce
     return whole;
 }
 
+// True when the converter turns each ASCII byte into the same code unit, so
+// that a packet of ASCII alone can skip it. Code pages may differ there (some
+// put a yen sign at 0x5C), hence the check.
+bool LeavesAsciiAsIs(iconv_t cd)
+{
+    if (!IsOpen(cd))
+        return false;
+    char ascii[0x80];
+    char16_t text[0x80] = {};
+    for (int byte = 0; byte < 0x80; ++byte)
+        ascii[byte] = static_cast<char>(byte);
+    char* in = ascii;
+    std::size_t inLeft = sizeof ascii;
+    char* out = reinterpret_cast<char*>(text);
+    std::size_t outLeft = sizeof text;
+    const bool converted = iconv(cd, &in, &inLeft, &out, &outLeft) == 0 && outLeft == 0;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    for (int byte = 0; byte < 0x80; ++byte)
+        if (text[byte] != byte)
+            return false;
+    return converted;
+}
+
 } // namespace
 
 CodePageDecoder::CodePageDecoder(const char* converter)
-    : converter_(Open(Utf16Name(), converter ? converter : CP932_CONVERTER))
+    : converter_(Open(Utf16Name(), converter ? converter : CP932_CONVERTER)),
+      asciiAsIs_(LeavesAsciiAsIs(static_cast<iconv_t>(converter_)))
 {
 }
 
@@ -75,6 +100,9 @@ CodePageDecoder::~CodePageDecoder()
 
 std::u16string CodePageDecoder::Decode(const std::uint8_t* bytes, std::size_t length)
 {
+    if (asciiAsIs_ && !pendingLead_ &&
+        std::all_of(bytes, bytes + length, [](std::uint8_t b) { return b < 0x80; }))
+        return std::u16string(bytes, bytes + length);
     std::vector<char> input;
     input.reserve(length + 1);
     if (pendingLead_)

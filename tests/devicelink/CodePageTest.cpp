@@ -87,6 +87,13 @@ TEST_F(CodePage932, AMissingConverterIsNamedAtStart)
     CodePageDecoder decoder("NO-SUCH-CODE-PAGE");
     EXPECT_EQ(Decode(decoder, "A\x82\rB\xB1\n"), u"A\uFFFD\rB\uFFFD\n");
 }
+
+TEST(CodePageConverter, OneThatMovesAsciiStillConvertsAPacketOfAsciiAlone)
+{
+    // Plain Shift-JIS puts a yen sign where ASCII has the backslash.
+    CodePageDecoder decoder("SJIS");
+    EXPECT_EQ(Decode(decoder, "C:\\"), u"C:\u00A5");
+}
 #endif
 
 TEST(CodePage1252, WesternLettersAreOneByteAndThereAreNoLeadBytes)

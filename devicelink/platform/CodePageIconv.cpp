@@ -63,7 +63,8 @@ template <typename Accept> bool EncodeEach(std::u16string_view text, Accept acce
 
 // True when the converter turns each ASCII byte into the same code unit, so
 // that a packet of ASCII alone can skip it. Code pages may differ there (some
-// put a yen sign at 0x5C), hence the check.
+// put a yen sign at 0x5C), hence the check. The ANSI code pages keep no shift
+// state, so what came before never changes what an ASCII byte means.
 bool LeavesAsciiAsIs(iconv_t cd)
 {
     if (!IsOpen(cd))

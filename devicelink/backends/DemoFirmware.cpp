@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -31,6 +32,15 @@ std::string CommandOf(const std::uint8_t* data, std::size_t length)
     if (cr == end)
         cr = std::find(data, end, '\0');
     return std::string(data, cr);
+}
+
+// A line's last packet: what is left of the line, then the CR LF that
+// travels with it.
+void WriteLastPacket(std::string_view rest, DemoFirmware::Packet& packet)
+{
+    packet.assign(rest.begin(), rest.end());
+    packet.push_back('\r');
+    packet.push_back('\n');
 }
 
 } // namespace
@@ -123,9 +133,8 @@ void DemoFirmware::Answer(const std::string& line)
                      line.begin() + static_cast<std::ptrdiff_t>(std::min(end, line.size()))));
         start = std::min(end, line.size());
     }
-    Packet last(line.begin() + static_cast<std::ptrdiff_t>(start), line.end());
-    last.push_back('\r');
-    last.push_back('\n');
+    Packet last;
+    WriteLastPacket(std::string_view(line).substr(start), last);
     Queue(std::move(last));
 }
 
@@ -138,15 +147,14 @@ void DemoFirmware::Queue(Packet packet)
 bool DemoFirmware::NextPacket(Packet& packet)
 {
     if (queue_.empty() && streamNext_ < streamEnd_) {
-        // Written straight into the packet, the stream's hot path: even
-        // "LINE 1000000000" and its CR LF fit one.
-        static constexpr std::string_view LINE = "LINE ";
-        char digits[20];
-        const std::to_chars_result number = std::to_chars(digits, digits + sizeof digits, streamNext_++);
-        packet.assign(LINE.begin(), LINE.end());
-        packet.insert(packet.end(), digits, number.ptr);
-        packet.push_back('\r');
-        packet.push_back('\n');
+        // The stream's hot path: its line is one packet, written in place
+        // rather than queued.
+        static_assert(sizeof "LINE 1000000000\r\n" - 1 <= PACKET_SIZE && MAX_COUNT == 1'000'000'000);
+        static constexpr std::string_view WORD = "LINE ";
+        char line[24];
+        const char* end =
+            std::to_chars(std::copy(WORD.begin(), WORD.end(), line), std::end(line), streamNext_++).ptr;
+        WriteLastPacket(std::string_view(line, static_cast<std::size_t>(end - line)), packet);
         return true;
     }
     if (queue_.empty())

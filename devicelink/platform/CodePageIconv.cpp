@@ -5,6 +5,7 @@
 #include <bit>
 #include <cerrno>
 #include <iconv.h>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -79,10 +80,7 @@ bool LeavesAsciiAsIs(iconv_t cd)
     std::size_t outLeft = sizeof text;
     const bool converted = iconv(cd, &in, &inLeft, &out, &outLeft) == 0 && outLeft == 0;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    for (int byte = 0; byte < 0x80; ++byte)
-        if (text[byte] != byte)
-            return false;
-    return converted;
+    return converted && std::equal(std::begin(text), std::end(text), std::begin(ascii));
 }
 
 } // namespace

@@ -289,6 +289,9 @@ void EmulatedDevice::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
     } else {
         parked_.push_back(transfer);
     }
+    // What the device already holds goes into a waiting transfer now, not at
+    // the next reap: a loaded machine may let a short time-out come first.
+    Pump();
     umockdev_ioctl_client_complete(client, 0, 0);
 }
 
